@@ -1,0 +1,49 @@
+# Sourced by the run and test scripts: a Wine prefix private to the build tree and a display.
+# Sets WINEPREFIX, WINEARCH, WINEDEBUG, DISPLAY; starts Xvfb when there is no display.
+ZZ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ZZ_BUILD="${ZZ_BUILD:-$ZZ_ROOT/build}"
+export WINEPREFIX="${WINEPREFIX_ZZ:-$ZZ_BUILD/wineprefix}"
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko install prompts in a fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+zz_start_display() {
+    if [ -n "${DISPLAY:-}" ] && [ -z "${ZZ_FORCE_XVFB:-}" ]; then
+        return 0
+    fi
+    local n
+    for n in $(seq 90 140); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            ZZ_XVFB_PID=$!
+            export DISPLAY=":$n"
+            for _ in $(seq 1 50); do
+                [ -e "/tmp/.X11-unix/X$n" ] && return 0
+                sleep 0.1
+            done
+        fi
+    done
+    echo "Could not start Xvfb" >&2
+    return 1
+}
+
+zz_start_wine() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Creating Wine prefix $WINEPREFIX (once) ..."
+        wineboot -i >/dev/null 2>&1 </dev/null || true
+    fi
+    # A persistent wineserver keeps process starts cheap and the clipboard alive between them.
+    wineserver -p >/dev/null 2>&1 || true
+    # Start Wine's services now, with no terminal attached: started later by a test they would
+    # inherit CTest's output pipe and keep it open for the wineserver's lifetime.
+    wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+zz_stop_all() {
+    wineserver -k >/dev/null 2>&1 || true
+    if [ -n "${ZZ_XVFB_PID:-}" ]; then
+        kill "$ZZ_XVFB_PID" 2>/dev/null || true
+    fi
+}

@@ -1,0 +1,9 @@
+#!/bin/bash
+# CTest's emulator: runs one Windows executable in the build tree's Wine prefix.
+source "$(dirname "$0")/wine-env.sh"
+if [ -z "${DISPLAY:-}" ]; then
+    zz_start_display || exit 1
+    trap 'kill $ZZ_XVFB_PID 2>/dev/null' EXIT
+fi
+[ -f "$WINEPREFIX/system.reg" ] || zz_start_wine
+wine "$@"

@@ -36,9 +36,24 @@ zz_start_wine() {
     fi
     # A persistent wineserver keeps process starts cheap and the clipboard alive between them.
     wineserver -p >/dev/null 2>&1 || true
-    # Start Wine's services now, with no terminal attached: started later by a test they would
-    # inherit CTest's output pipe and keep it open for the wineserver's lifetime.
+    # Start Wine's services and desktop now, with no terminal attached: started later by a test
+    # they would inherit CTest's output pipe and keep it open for the wineserver's lifetime.
     wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+    wine rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null || true
+}
+
+# On a bare X server (Xvfb, no window manager) Wine waits up to two seconds for a window manager
+# whenever a top-level window is hidden. A Wine virtual desktop has no such wait, and draws
+# title bars, so tests and headless runs use one; on a real desktop windows stay native.
+zz_virtual_desktop() {
+    [ -f "$WINEPREFIX/system.reg" ] || zz_start_wine
+    local key='HKCU\Software\Wine\Explorer'
+    if [ "$1" = on ]; then
+        wine reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
+        wine reg add "$key\Desktops" /v Default /d 1280x1024 /f >/dev/null 2>&1 </dev/null
+    else
+        wine reg delete "$key" /v Desktop /f >/dev/null 2>&1 </dev/null || true
+    fi
 }
 
 zz_stop_all() {

@@ -1,0 +1,188 @@
+#include "app/MainFrame.h"
+
+#include "app/ConnectMenu.h"
+#include "app/Globals.h"
+#include "app/OpcBrowserApp.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+#include "variables/ConversionSettings.h"
+#include "variables/VariableView.h"
+#include "views/BrowseView.h"
+#include "views/ItemView.h"
+
+namespace {
+const UINT kToolBarButtons[] = {ID_EDIT_DELETE_ALL, ID_EDIT_ADD_ALL, ID_EDIT_ACCEPT};
+const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+const int kConnectMenuPosition = 2;  // "&Verbinden"
+
+const char* CommandLine() {
+    auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
+    return app && app->m_lpCmdLine ? app->m_lpCmdLine : "";
+}
+}  // namespace
+
+CMainFrame::~CMainFrame() {
+    if (m_bClearClipboardAtExit && g_pConversionSettings) {
+        g_pConversionSettings->ClearClipboard(nullptr);
+        Trace("Clipboard cleared");
+    }
+    delete g_pConversionSettings;
+    g_pConversionSettings = nullptr;
+}
+
+int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
+    TraceInit();
+    TraceBegin();
+    char* info = GetSystemInfoText();
+    Trace("%s", info);
+    delete[] info;
+    Trace("========================================================");
+    if (!g_pConversionSettings)
+        g_pConversionSettings = new ConversionSettings;
+
+    if (CFrameWnd::OnCreate(cs) == -1)
+        return -1;
+
+    m_hMenu = GetMenu(m_hWnd);
+    m_nAutoConnectId = 0;
+    m_bServerSwitches = false;
+    FillConnectMenu(GetSubMenu(m_hMenu, kConnectMenuPosition));
+    return CreateBars() ? 0 : -1;
+}
+
+void CMainFrame::FillConnectMenu(HMENU connectMenu) {
+    const char* cmdLine = CommandLine();
+    std::string path = cmdLine;
+    std::vector<ServerEntry> entries;
+    if (!cmdLine[0]) {
+        path = ReadRecentProject();
+        m_bProjectKnown = !path.empty();
+    } else if (HasServerSwitches(cmdLine)) {
+        m_bServerSwitches = true;
+        entries = ParseServerSwitches(cmdLine, &m_nAutoConnectId);
+    }
+    if (!m_bServerSwitches) {
+        std::string title = GetWindowText() + " - " + path + ".kri";
+        SetWindowText(title.c_str());
+        entries = ReadProjectServers(path.c_str());
+    }
+    for (const ServerEntry& e : entries) {
+        AppendMenuA(connectMenu, MF_STRING, e.id, e.name.c_str());
+        Trace("Append MenuItem \"%s\"", e.name.c_str());
+    }
+}
+
+bool CMainFrame::CreateBars() {
+    if (!m_wndToolBar.CreateEx(m_hWnd, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE, AFX_IDW_TOOLBAR) ||
+        !m_wndToolBar.LoadToolBar(IDR_TOOLBAR, kToolBarButtons, ARRAYSIZE(kToolBarButtons)))
+        return false;
+    if (!m_wndCutBar.Create(m_hWnd, IDD_CUTBAR, WS_CHILD | WS_VISIBLE, AFX_IDW_DIALOGBAR))
+        return false;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY | CBRS_SIZE_DYNAMIC);
+    if (!m_wndReBar.Create(m_hWnd, RBS_BANDBORDERS, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                           AFX_IDW_REBAR) ||
+        !m_wndReBar.AddBar(&m_wndCutBar, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP, m_wndCutBar.m_sizeDefault) ||
+        !m_wndReBar.AddBar(&m_wndToolBar, RBBS_GRIPPERALWAYS | RBBS_FIXEDBMP, m_wndToolBar.GetIdealSize()))
+        return false;
+    if (!m_wndStatusBar.Create(m_hWnd, WS_CHILD | WS_VISIBLE, AFX_IDW_STATUS_BAR) ||
+        !m_wndStatusBar.SetIndicators(kIndicators, ARRAYSIZE(kIndicators)))
+        return false;
+    m_wndToolBar.SetBarStyle(m_wndToolBar.GetBarStyle() | CBRS_TOOLTIPS | CBRS_FLYBY);
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
+    RecalcLayout();
+    return true;
+}
+
+BOOL CMainFrame::OnCreateClient(CREATESTRUCTA*) {
+    if (!m_wndSplitter.CreateStatic(m_hWnd, 1, 2, WS_CHILD | WS_VISIBLE, AFX_IDW_PANE_FIRST))
+        return FALSE;
+    if (!m_wndRightSplitter.CreateStatic(m_wndSplitter.m_hWnd, 2, 1, WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                         m_wndSplitter.IdFromRowCol(0, 1)))
+        return FALSE;
+    // The splitters own their panes' windows; the view objects delete themselves with them.
+    auto* browse = new CBrowseView;
+    auto* items = new CItemView;
+    auto* variables = new CVariableView;
+    bool ok = m_wndSplitter.CreateView(0, 0, browse, {0, 0}) && m_wndRightSplitter.CreateView(0, 0, items, {0, 0}) &&
+              m_wndRightSplitter.CreateView(1, 0, variables, {0, 0});
+    if (!ok) {
+        delete browse;
+        delete items;
+        delete variables;
+        return FALSE;
+    }
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    m_wndSplitter.SetColumnInfo(0, rc.right / 3, 0);
+    m_wndRightSplitter.SetRowInfo(0, rc.bottom / 2, 0);
+    m_pBrowseView = browse;
+    g_pItemView = items;
+    g_pVariableView = variables;
+    m_wndRightSplitter.SetActivePane(0, 0);
+    Trace("Created two splitterwindows with three views");
+    return TRUE;
+}
+
+int CMainFrame::Connect(UINT id) {
+    char name[kServerNameMax + 1] = {};
+    GetMenuStringA(m_hMenu, id, name, sizeof(name), MF_BYCOMMAND);
+    g_nServerIndex = (WORD)(id - ID_CONNECT_SERVER1);
+    Trace("Connect the Server:\"%s\"", name);
+    return 1;
+}
+
+void CMainFrame::SyncCutBar() {
+    if (!g_pConversionSettings)
+        return;
+    SendDlgItemMessageA(m_wndCutBar.m_hWnd, IDC_CUT_OFFSET_SLIDER, TBM_SETPOS, TRUE, g_pConversionSettings->CutOffset());
+    SetDlgItemInt(m_wndCutBar.m_hWnd, IDC_CUT_OFFSET_VALUE, g_pConversionSettings->CutOffset(), TRUE);
+    SendDlgItemMessageA(m_wndCutBar.m_hWnd, IDC_CUT_LENGTH_SLIDER, TBM_SETPOS, TRUE, g_pConversionSettings->CutLength());
+    SetDlgItemInt(m_wndCutBar.m_hWnd, IDC_CUT_LENGTH_VALUE, g_pConversionSettings->CutLength(), TRUE);
+}
+
+BOOL CMainFrame::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    if (code == CN_UPDATE_COMMAND_UI) {
+        // The automatic connect of a lone "/u1" waits for the first idle update after showing.
+        if (m_nAutoConnectId && m_bServerSwitches) {
+            UINT autoId = m_nAutoConnectId;
+            m_nAutoConnectId = 0;
+            Connect(autoId);
+        }
+        if (id >= ID_CONNECT_SERVER1 && id <= ID_CONNECT_SERVER5) {
+            pUI->Enable(TRUE);
+            return TRUE;
+        }
+        if (id == ID_EDIT_NEW_ITEM) {
+            pUI->Enable(FALSE);
+            return TRUE;
+        }
+    }
+    if (m_wndSplitter.OnCmdMsg(id, code, pUI))
+        return TRUE;
+    return CFrameWnd::OnCmdMsg(id, code, pUI);
+}
+
+BOOL CMainFrame::OnCommand(WPARAM wp, LPARAM lp) {
+    UINT id = LOWORD(wp);
+    if (!lp && id >= ID_CONNECT_SERVER1 && id <= ID_CONNECT_SERVER5)
+        Connect(id);
+    return CFrameWnd::OnCommand(wp, lp);
+}
+
+void CMainFrame::OnClose() {
+    Trace("Close Application");
+    CFrameWnd::OnClose();
+}
+
+LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_SETFOCUS:
+            ::SetFocus(m_wndSplitter.m_hWnd);
+            return 0;
+        case WM_PAINT:
+            ValidateRect(m_hWnd, nullptr);
+            return 0;
+        default:
+            return CFrameWnd::WindowProc(msg, wp, lp);
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+// The main window: menu, tool bar, cut bar, status bar and the three panes.
+#include "framework/FrameWnd.h"
+#include "framework/SplitterWnd.h"
+#include "views/CutBar.h"
+
+class CBrowseView;
+
+class CMainFrame : public CFrameWnd {
+public:
+    CMainFrame() = default;
+    ~CMainFrame() override;
+
+    BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
+    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
+    // Connects to the server of Connect-menu entry id (32775..32779); returns 1.
+    int Connect(UINT id);
+    void SyncCutBar();
+
+    bool m_bServerSwitches = false;
+    CStatusBar m_wndStatusBar;
+    CToolBar m_wndToolBar;
+    CReBar m_wndReBar;
+    CCutBar m_wndCutBar;
+    CSplitterWnd m_wndSplitter;
+    CSplitterWnd m_wndRightSplitter;
+    CBrowseView* m_pBrowseView = nullptr;
+    HMENU m_hMenu = nullptr;
+    UINT m_nAcceptDeleteCheck = 0;
+    BOOL m_bProjectKnown = FALSE;
+    UINT m_nAutoConnectId = 0;
+    bool m_bClearClipboardAtExit = true;
+    bool m_bConnected = false;
+    bool m_bLiveData = true;
+
+protected:
+    int OnCreate(CREATESTRUCTA* cs) override;
+    BOOL OnCreateClient(CREATESTRUCTA* cs) override;
+    void OnClose() override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void FillConnectMenu(HMENU connectMenu);
+    bool CreateBars();
+};

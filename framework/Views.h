@@ -1,0 +1,83 @@
+#pragma once
+// Views: a pane window that is itself a tree or list control (subclassed), with notifications
+// reflected back to it and command routing through the frame.
+#include "framework/Wnd.h"
+
+class CFrameWnd;
+
+class CView : public CWnd {
+public:
+    // Creates the view as child `id` of parent with the given size.
+    virtual BOOL Create(HWND parent, UINT id, SIZE size);
+    CFrameWnd* GetParentFrame() const;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    // Views are created with new and belong to their window.
+    void PostNcDestroy() override { delete this; }
+    // The window class and styles of the control the view wraps.
+    virtual const char* GetControlClass() const { return nullptr; }
+    virtual DWORD GetControlStyle() const { return 0; }
+};
+
+// Non-owning typed access to a tree control.
+class CTreeCtrl {
+public:
+    explicit CTreeCtrl(HWND h) : m_hWnd(h) {}
+    HTREEITEM InsertItem(const char* text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
+    BOOL DeleteAllItems() { return TreeView_DeleteAllItems(m_hWnd); }
+    HTREEITEM GetRootItem() const { return TreeView_GetRoot(m_hWnd); }
+    HTREEITEM GetChildItem(HTREEITEM h) const { return TreeView_GetChild(m_hWnd, h); }
+    HTREEITEM GetNextSiblingItem(HTREEITEM h) const { return TreeView_GetNextSibling(m_hWnd, h); }
+    HTREEITEM GetParentItem(HTREEITEM h) const { return TreeView_GetParent(m_hWnd, h); }
+    HTREEITEM GetSelectedItem() const { return TreeView_GetSelection(m_hWnd); }
+    BOOL SelectItem(HTREEITEM h) { return TreeView_SelectItem(m_hWnd, h); }
+    BOOL ItemHasChildren(HTREEITEM h) const { return GetChildItem(h) != nullptr; }
+    std::string GetItemText(HTREEITEM h) const;
+    UINT GetCount() const { return TreeView_GetCount(m_hWnd); }
+    HTREEITEM HitTest(POINT pt, UINT* flags = nullptr) const;
+
+    HWND m_hWnd;
+};
+
+// Non-owning typed access to a list control in report mode.
+class CListCtrl {
+public:
+    explicit CListCtrl(HWND h) : m_hWnd(h) {}
+    int InsertColumn(int col, const char* heading, int format = LVCFMT_LEFT, int width = 100);
+    int InsertItem(int index, const char* text, LPARAM data = 0);
+    BOOL SetItemText(int index, int sub, const char* text);
+    std::string GetItemText(int index, int sub) const;
+    BOOL DeleteItem(int index) { return ListView_DeleteItem(m_hWnd, index); }
+    BOOL DeleteAllItems() { return ListView_DeleteAllItems(m_hWnd); }
+    int GetItemCount() const { return ListView_GetItemCount(m_hWnd); }
+    LPARAM GetItemData(int index) const;
+    BOOL SetItemData(int index, LPARAM data);
+    int GetSelectedCount() const { return (int)ListView_GetSelectedCount(m_hWnd); }
+    int GetNextItem(int start, UINT flags) const { return ListView_GetNextItem(m_hWnd, start, flags); }
+    void SetItemState(int index, UINT state, UINT mask) { ListView_SetItemState(m_hWnd, index, state, mask); }
+    UINT GetItemState(int index, UINT mask) const { return ListView_GetItemState(m_hWnd, index, mask); }
+    DWORD SetExtendedStyle(DWORD ex) { return ListView_SetExtendedListViewStyle(m_hWnd, ex); }
+
+    HWND m_hWnd;
+};
+
+class CTreeView : public CView {
+public:
+    CTreeCtrl GetTreeCtrl() const { return CTreeCtrl(m_hWnd); }
+
+protected:
+    const char* GetControlClass() const override { return WC_TREEVIEWA; }
+    DWORD GetControlStyle() const override {
+        return TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS;
+    }
+};
+
+class CListView : public CView {
+public:
+    CListCtrl GetListCtrl() const { return CListCtrl(m_hWnd); }
+
+protected:
+    const char* GetControlClass() const override { return WC_LISTVIEWA; }
+    DWORD GetControlStyle() const override { return LVS_REPORT | LVS_SHOWSELALWAYS; }
+};

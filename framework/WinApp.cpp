@@ -1,0 +1,128 @@
+#include "framework/WinApp.h"
+
+#include "res/resource.h"
+
+namespace {
+CWinApp* g_pApp = nullptr;
+MessageBoxHook g_messageBoxHook;
+}  // namespace
+
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+
+CWnd* AfxGetMainWnd() {
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
+
+HINSTANCE AfxGetResourceHandle() {
+    return GetModuleHandleA(nullptr);
+}
+
+std::string LoadStringA(UINT id) {
+    // LoadStringA cannot report the length in advance: grow until the text fits.
+    std::string s(256, '\0');
+    for (;;) {
+        int n = ::LoadStringA(AfxGetResourceHandle(), id, &s[0], (int)s.size());
+        if (n < (int)s.size() - 1) {
+            s.resize(n > 0 ? n : 0);
+            return s;
+        }
+        s.resize(s.size() * 2);
+    }
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+    g_messageBoxHook = std::move(hook);
+}
+
+int AppMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+    if (g_messageBoxHook)
+        return g_messageBoxHook(owner, text, caption, type);
+    return MessageBoxA(owner, text, caption, type);
+}
+
+int AfxMessageBox(const char* text, UINT type) {
+    CWnd* main = AfxGetMainWnd();
+    HWND owner = main ? main->m_hWnd : nullptr;
+    if (owner)
+        owner = GetLastActivePopup(owner);
+    const char* caption = g_pApp ? g_pApp->GetAppTitle() : "";
+    return AppMessageBox(owner, text, caption, type);
+}
+
+int AfxMessageBox(UINT stringId, UINT type) {
+    return AfxMessageBox(LoadStringA(stringId).c_str(), type);
+}
+
+CWinApp::CWinApp() {
+    g_pApp = this;
+    m_hInstance = GetModuleHandleA(nullptr);
+    m_strTitle = LoadStringA(AFX_IDS_APP_TITLE);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    m_strHelpFile = path;
+    size_t dot = m_strHelpFile.rfind('.');
+    if (dot != std::string::npos)
+        m_strHelpFile.erase(dot);
+    m_strHelpFile += ".hlp";
+}
+
+CWinApp::~CWinApp() {
+    if (g_pApp == this)
+        g_pApp = nullptr;
+}
+
+void CWinApp::SetRegistryKey(const char* company) {
+    m_strRegistryKey = std::string("Software\\") + company + "\\" + m_strTitle;
+}
+
+void CWinApp::WinHelp(DWORD data, UINT command) {
+    HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
+    ::WinHelpA(owner, m_strHelpFile.c_str(), command, data);
+}
+
+BOOL CWinApp::OnIdle(LONG count) {
+    if (count == 0 && m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    return FALSE;
+}
+
+void CWinApp::DispatchOne(MSG& msg) {
+    for (HWND h = msg.hwnd; h; h = GetParent(h)) {
+        CWnd* w = CWnd::FromHandle(h);
+        if (w && w->PreTranslateMessage(&msg))
+            return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+}
+
+void CWinApp::PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage((int)msg.wParam);
+            return;
+        }
+        DispatchOne(msg);
+    }
+    OnIdle(0);
+}
+
+int CWinApp::Run() {
+    MSG msg;
+    for (;;) {
+        LONG idleCount = 0;
+        while (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!OnIdle(idleCount++))
+                break;
+        }
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1)
+            break;
+        DispatchOne(msg);
+    }
+    ExitInstance();
+    return (int)msg.wParam;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The application object: message loop with idle processing, main window, message boxes, help.
+#include "framework/Wnd.h"
+
+#include <functional>
+#include <string>
+
+class CFrameWnd;
+
+class CWinApp : public CCmdTarget {
+public:
+    CWinApp();
+    ~CWinApp() override;
+
+    CWnd* m_pMainWnd = nullptr;
+    HINSTANCE m_hInstance = nullptr;
+    std::string m_strHelpFile;      // "<exe dir>\<exe name>.hlp"
+    std::string m_strRegistryKey;   // per-user settings key, set by SetRegistryKey
+
+    virtual BOOL InitInstance() { return TRUE; }
+    virtual int ExitInstance() { return 0; }
+    // Runs the message loop until WM_QUIT; calls OnIdle whenever the queue is empty.
+    virtual int Run();
+    // Idle step: command-state updates of the main window's bars. Returns TRUE for more idle work.
+    virtual BOOL OnIdle(LONG count);
+    // Pumps pending messages without blocking (tests drive the loop with it).
+    void PumpMessages();
+
+    void SetRegistryKey(const char* company);
+    // The title string of the application (string 57344).
+    const char* GetAppTitle() const { return m_strTitle.c_str(); }
+    void WinHelp(DWORD data, UINT command);
+
+    // Runs one message through the main window's pre-translation and dispatches it.
+    void DispatchOne(MSG& msg);
+
+private:
+    std::string m_strTitle;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+HINSTANCE AfxGetResourceHandle();
+std::string LoadStringA(UINT id);
+
+// Every message box of the program goes through here, so tests can answer them.
+using MessageBoxHook = std::function<int(HWND owner, const char* text, const char* caption, UINT type)>;
+void SetMessageBoxHook(MessageBoxHook hook);
+int AppMessageBox(HWND owner, const char* text, const char* caption, UINT type);
+// The framework's application message box: caption is the application title.
+int AfxMessageBox(const char* text, UINT type = MB_OK);
+int AfxMessageBox(UINT stringId, UINT type = MB_OK);

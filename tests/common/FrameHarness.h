@@ -1,0 +1,53 @@
+#pragma once
+// Starts the real application object and main frame inside a test, with a command line of the
+// test's choosing, and tears it down again.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/MainFrame.h"
+#include "app/OpcBrowserApp.h"
+
+class FrameHarness {
+public:
+    explicit FrameHarness(const char* cmdLine);
+    ~FrameHarness();
+    FrameHarness(const FrameHarness&) = delete;
+    FrameHarness& operator=(const FrameHarness&) = delete;
+
+    CMainFrame* Frame() const { return m_frame; }
+    bool IsOpen() const { return m_frame && IsWindow(m_hWnd); }
+    // Runs the message loop until the queue is empty, then one idle step.
+    void Idle();
+    // Closes the main window the way the close box does and runs the loop until it is gone.
+    void Close();
+
+private:
+    std::string m_cmdLine;
+    std::unique_ptr<COpcBrowserApp> m_app;
+    CMainFrame* m_frame = nullptr;
+    HWND m_hWnd = nullptr;
+};
+
+// "korvane.ini" in the Windows directory, present for the lifetime of the object (or removed).
+class KorvaneIni {
+public:
+    explicit KorvaneIni(const char* recentProject);  // null: no file at all
+    ~KorvaneIni();
+    static std::string Path();
+};
+
+// A temporary file with the given text, removed at the end of the scope.
+class TempFile {
+public:
+    TempFile(const char* name, const std::string& text);
+    ~TempFile();
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// Menu text of a command id, or "<none>" when the menu has no such entry.
+std::string MenuText(HMENU menu, UINT id);

@@ -1,0 +1,255 @@
+// The real main frame started with various command lines and settings files.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/Globals.h"
+#include "common/FrameHarness.h"
+#include "common/TraceCapture.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+
+namespace {
+
+std::vector<std::string> TraceLines(const TraceCapture& capture) {
+    std::vector<std::string> lines;
+    for (const TraceRecord& r : capture.Records()) {
+        if (r.kind == kTraceRecordStart)
+            lines.push_back("<start>");
+        else
+            lines.push_back(std::string(r.bytes.c_str()));
+    }
+    return lines;
+}
+
+int CountLine(const TraceCapture& capture, const std::string& line) {
+    int n = 0;
+    for (const std::string& l : TraceLines(capture))
+        n += l == line;
+    return n;
+}
+
+HMENU ConnectMenu(CMainFrame* frame) {
+    return GetSubMenu(frame->m_hMenu, 2);
+}
+
+std::vector<std::pair<UINT, std::string>> ServerEntries(CMainFrame* frame) {
+    std::vector<std::pair<UINT, std::string>> entries;
+    HMENU menu = ConnectMenu(frame);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        UINT id = GetMenuItemID(menu, i);
+        if (id >= ID_CONNECT_SERVER1 && id <= ID_CONNECT_SERVER5) {
+            char text[256] = {};
+            GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+            entries.emplace_back(id, text);
+        }
+    }
+    return entries;
+}
+
+using Entries = std::vector<std::pair<UINT, std::string>>;
+
+class MainFrameStartTest : public ::testing::Test {
+protected:
+    KorvaneIni m_ini{nullptr};
+};
+
+TEST_F(MainFrameStartTest, EmptyCommandLineWithoutRecentProjectGivesBareTitle) {
+    FrameHarness h("");
+    ASSERT_TRUE(h.IsOpen());
+    EXPECT_EQ("ZIZAZOzivuvi - .kri", h.Frame()->GetWindowText());
+    EXPECT_TRUE(ServerEntries(h.Frame()).empty());
+    EXPECT_FALSE(h.Frame()->m_bProjectKnown);
+    EXPECT_FALSE(h.Frame()->m_bServerSwitches);
+}
+
+TEST_F(MainFrameStartTest, SingleSwitchConnectsOnceAtFirstIdleUpdate) {
+    TraceCapture capture;
+    FrameHarness h("/u1 ServerA");
+    EXPECT_EQ("ZIZAZOzivuvi", h.Frame()->GetWindowText());
+    EXPECT_EQ((Entries{{32775, "ServerA"}}), ServerEntries(h.Frame()));
+    EXPECT_EQ(0, CountLine(capture, "Connect the Server:\"ServerA\"\r\n"));
+    h.Idle();
+    h.Idle();
+    EXPECT_EQ(1, CountLine(capture, "Connect the Server:\"ServerA\"\r\n"));
+    EXPECT_EQ(0u, h.Frame()->m_nAutoConnectId);
+}
+
+TEST_F(MainFrameStartTest, SwitchCombinationsFillTheConnectMenu) {
+    struct Case {
+        const char* cmdLine;
+        Entries entries;
+        UINT autoConnect;
+    };
+    const Case cases[] = {
+        {"/u1 ServerA /u2 ServerB", {{32775, "ServerA"}, {32776, "ServerB"}}, 0},
+        {"/u2 ServerB", {{32776, "ServerB"}}, 0},
+        {"/u1ServerA", {{32775, "erverA"}}, 32775},
+        {"/u1 Manu2x", {{32775, "Manu2x"}, {32776, ""}}, 0},
+        {"/u5 <host>ZZSim.OpcServer", {{32779, "<host>ZZSim.OpcServer"}}, 0},
+    };
+    for (const Case& c : cases) {
+        FrameHarness h(c.cmdLine);
+        EXPECT_EQ(c.entries, ServerEntries(h.Frame())) << c.cmdLine;
+        EXPECT_EQ(c.autoConnect, h.Frame()->m_nAutoConnectId) << c.cmdLine;
+        EXPECT_EQ("ZIZAZOzivuvi", h.Frame()->GetWindowText()) << c.cmdLine;
+    }
+}
+
+TEST_F(MainFrameStartTest, ProjectPathOnCommandLineNamesTitleAndDevices) {
+    TempFile project("zz_project_a.kri",
+                     "[device1]\r\nname=ServerOne\r\nOPCServer=1\r\n"
+                     "[device2]\r\nname=NotOpc\r\nOPCServer=0\r\n"
+                     "[device3]\r\nname=\r\nOPCServer=1\r\n"
+                     "[device4]\r\nname=Garbage\r\nOPCServer=abc\r\n"
+                     "[device5]\r\nname=Five\r\nOPCServer=7\r\n");
+    FrameHarness h(project.Path().c_str());
+    EXPECT_EQ("ZIZAZOzivuvi - " + project.Path() + ".kri", h.Frame()->GetWindowText());
+    EXPECT_EQ((Entries{{32775, "ServerOne"}, {32779, "Five"}}), ServerEntries(h.Frame()));
+    EXPECT_FALSE(h.Frame()->m_bProjectKnown);
+    EXPECT_EQ(0u, h.Frame()->m_nAutoConnectId);
+}
+
+TEST_F(MainFrameStartTest, RecentProjectFromKorvaneIniEnablesCopyAndKeepsEntryNumbers) {
+    TempFile project("zz_project_b.kri", "[device3]\r\nname=OnlyThree\r\nOPCServer=1\r\n");
+    KorvaneIni ini(project.Path().c_str());
+    FrameHarness h("");
+    EXPECT_TRUE(h.Frame()->m_bProjectKnown);
+    EXPECT_EQ((Entries{{32777, "OnlyThree"}}), ServerEntries(h.Frame()));
+    EXPECT_EQ("ZIZAZOzivuvi - " + project.Path() + ".kri", h.Frame()->GetWindowText());
+}
+
+TEST_F(MainFrameStartTest, MissingProjectFileAddsNoEntries) {
+    KorvaneIni ini("C:\\does\\not\\exist.kri");
+    FrameHarness h("");
+    EXPECT_TRUE(h.Frame()->m_bProjectKnown);
+    EXPECT_TRUE(ServerEntries(h.Frame()).empty());
+}
+
+TEST(MainFrameTraceTest, StartupHeaderComesInOrder) {
+    KorvaneIni ini(nullptr);
+    TraceCapture capture;
+    {
+        FrameHarness h("/u1 ServerA /u3 ServerC");
+        std::vector<std::string> lines = TraceLines(capture);
+        ASSERT_EQ(6u, lines.size());
+        EXPECT_EQ("<start>", lines[0]);
+        // The system description is one record spanning several lines.
+        EXPECT_NE(std::string::npos, lines[1].find("\r\n"));
+        EXPECT_LT(lines[1].find("\r\n"), lines[1].size() - 2);
+        EXPECT_EQ(std::string(56, '=') + "\r\n", lines[2]);
+        EXPECT_EQ("Created two splitterwindows with three views\r\n", lines[3]);
+        EXPECT_EQ("Append MenuItem \"ServerA\"\r\n", lines[4]);
+        EXPECT_EQ("Append MenuItem \"ServerC\"\r\n", lines[5]);
+    }
+    std::vector<std::string> lines = TraceLines(capture);
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ("Close Application\r\n", lines[lines.size() - 2]);
+    EXPECT_EQ("Clipboard cleared\r\n", lines.back());
+}
+
+TEST(MainFrameTraceTest, ViewerAnsweringZeroGetsOnlyTheStartRecord) {
+    KorvaneIni ini(nullptr);
+    TraceCapture capture(true);
+    FrameHarness h("/u1 ServerA");
+    h.Idle();
+    ASSERT_EQ(1u, capture.Records().size());
+    EXPECT_EQ(kTraceRecordStart, capture.Records()[0].kind);
+}
+
+class MainFrameWindowTest : public ::testing::Test {
+protected:
+    KorvaneIni m_ini{nullptr};
+    FrameHarness m_h{"/u1 ServerA"};
+};
+
+TEST_F(MainFrameWindowTest, MenuBarHasTheGermanPopupsAndInitialChecks) {
+    HMENU menu = m_h.Frame()->m_hMenu;
+    const wchar_t* popups[] = {L"&Datei", L"&Bearbeiten", L"&Verbinden", L"Optionen", L"&Ansicht", L"&?"};
+    ASSERT_EQ(6, GetMenuItemCount(menu));
+    for (int i = 0; i < 6; ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+        EXPECT_STREQ(popups[i], text);
+    }
+    EXPECT_TRUE(GetMenuState(menu, ID_OPTIONS_ACCEPT_DELETE, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(menu, ID_OPTIONS_HEXDUMP, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_FALSE(GetMenuState(menu, ID_VIEW_CUTBAR, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(MainFrameWindowTest, UpdateRulesDisableCommandsWithoutHandlers) {
+    HMENU menu = m_h.Frame()->m_hMenu;
+    HMENU edit = GetSubMenu(menu, 1);
+    HMENU connect = GetSubMenu(menu, 2);
+    m_h.Frame()->UpdateMenuPopup(edit);
+    m_h.Frame()->UpdateMenuPopup(connect);
+    EXPECT_TRUE(GetMenuState(menu, ID_EDIT_UNDO, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu, ID_CONNECT_BROWSE_SERVER, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(menu, ID_EDIT_NEW_ITEM, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(menu, ID_CONNECT_SERVER1, MF_BYCOMMAND) & MF_GRAYED);
+    HMENU view = GetSubMenu(menu, 4);
+    m_h.Frame()->UpdateMenuPopup(view);
+    EXPECT_TRUE(GetMenuState(menu, ID_VIEW_TOOLBAR, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(GetMenuState(menu, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED);
+}
+
+TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
+    CMainFrame* f = m_h.Frame();
+    EXPECT_EQ(3, (int)SendMessageA(f->m_wndToolBar.m_hWnd, TB_BUTTONCOUNT, 0, 0));
+    TBBUTTON b = {};
+    const int order[] = {ID_EDIT_DELETE_ALL, ID_EDIT_ADD_ALL, ID_EDIT_ACCEPT};
+    for (int i = 0; i < 3; ++i) {
+        SendMessageA(f->m_wndToolBar.m_hWnd, TB_GETBUTTON, i, (LPARAM)&b);
+        EXPECT_EQ(order[i], b.idCommand);
+    }
+    EXPECT_EQ(2, (int)SendMessageA(f->m_wndReBar.m_hWnd, RB_GETBANDCOUNT, 0, 0));
+    EXPECT_EQ(4, (int)SendMessageA(f->m_wndStatusBar.m_hWnd, SB_GETPARTS, 0, 0));
+    wchar_t idle[128] = {};
+    SendMessageW(f->m_wndStatusBar.m_hWnd, SB_GETTEXTW, 0, (LPARAM)idle);
+    EXPECT_STREQ(L"Dr\u00fccken Sie F1, um Hilfe zu erhalten.", idle);
+
+    RECT client;
+    GetClientRect(f->m_hWnd, &client);
+    EXPECT_EQ(client.right / 3, f->m_wndSplitter.GetColumnWidth(0));
+    EXPECT_EQ(client.bottom / 2, f->m_wndRightSplitter.GetRowHeight(0));
+    ASSERT_NE(nullptr, g_pItemView);
+    EXPECT_EQ((CView*)g_pItemView, f->GetActiveView());
+}
+
+TEST_F(MainFrameWindowTest, MenuPromptsShowInTheStatusBar) {
+    CMainFrame* f = m_h.Frame();
+    SendMessageA(f->m_hWnd, WM_MENUSELECT, MAKEWPARAM(ID_EDIT_DELETE_ALL, MF_STRING), (LPARAM)f->m_hMenu);
+    EXPECT_EQ("Alle Items L\xf6schen", f->GetMessageText());
+    SendMessageA(f->m_hWnd, WM_MENUSELECT, MAKEWPARAM(ID_VIEW_TOOLBAR, MF_STRING), (LPARAM)f->m_hMenu);
+    EXPECT_EQ("Blendet die Symbolleiste ein oder aus.", f->GetMessageText());
+    SendMessageA(f->m_hWnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ("Dr\xfc" "cken Sie F1, um Hilfe zu erhalten.", f->GetMessageText());
+}
+
+TEST_F(MainFrameWindowTest, ToolBarCommandHidesAndShowsTheBand) {
+    CMainFrame* f = m_h.Frame();
+    SendMessageA(f->m_hWnd, WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    EXPECT_FALSE(f->m_wndToolBar.IsWindowVisible());
+    SendMessageA(f->m_hWnd, WM_COMMAND, ID_VIEW_TOOLBAR, 0);
+    EXPECT_TRUE(f->m_wndToolBar.IsWindowVisible());
+}
+
+TEST(MainFrameExitTest, ClosingEmptiesTheClipboard) {
+    KorvaneIni ini(nullptr);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 6);
+    memcpy(GlobalLock(block), "stale", 6);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+    ASSERT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+    {
+        FrameHarness h("/u2 X");
+        h.Close();
+    }
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+}
+
+}  // namespace

@@ -1,0 +1,5 @@
+#pragma once
+// The address-space tree (left pane).
+#include "framework/Views.h"
+
+class CBrowseView : public CTreeView {};

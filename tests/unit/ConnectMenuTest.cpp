@@ -1,0 +1,79 @@
+// Server entries from command-line switches and project files, without any window.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/ConnectMenu.h"
+#include "common/FrameHarness.h"
+
+namespace {
+
+std::vector<std::pair<UINT, std::string>> Parse(const std::string& line, UINT* autoId) {
+    std::vector<std::pair<UINT, std::string>> out;
+    for (const ServerEntry& e : ParseServerSwitches(line.c_str(), autoId))
+        out.emplace_back(e.id, e.name);
+    return out;
+}
+
+using Entries = std::vector<std::pair<UINT, std::string>>;
+
+TEST(ServerSwitchesTest, OnlyLowerCaseSlashUStartsSwitches) {
+    EXPECT_TRUE(HasServerSwitches("/u1 A"));
+    EXPECT_TRUE(HasServerSwitches("/u"));
+    EXPECT_FALSE(HasServerSwitches("/U1 A"));
+    EXPECT_FALSE(HasServerSwitches(" /u1 A"));
+    EXPECT_FALSE(HasServerSwitches(""));
+    EXPECT_FALSE(HasServerSwitches("/"));
+}
+
+TEST(ServerSwitchesTest, NamesEndAtBlankSlashOrEnd) {
+    UINT autoId = 0;
+    EXPECT_EQ((Entries{{32775, "A"}, {32776, "B"}}), Parse("/u1 A/u2 B", &autoId));
+    EXPECT_EQ(0u, autoId);
+    EXPECT_EQ((Entries{{32777, "Srv.1"}}), Parse("/u3=Srv.1 trailing words", &autoId));
+    EXPECT_EQ((Entries{{32775, "\\\\host:Prog.Id"}}), Parse("/u1 \\\\host:Prog.Id", &autoId));
+    EXPECT_EQ(32775u, autoId);
+}
+
+TEST(ServerSwitchesTest, SwitchAtTheVeryEndGivesAnEmptyName) {
+    UINT autoId = 0;
+    EXPECT_EQ((Entries{{32775, ""}}), Parse("/u1", &autoId));
+    EXPECT_EQ((Entries{{32775, ""}}), Parse("/u1 ", &autoId));
+    EXPECT_EQ(32775u, autoId);
+}
+
+TEST(ServerSwitchesTest, SwitchesAreTakenInNumberOrderNotLineOrder) {
+    UINT autoId = 0;
+    EXPECT_EQ((Entries{{32775, "One"}, {32779, "Five"}}), Parse("/u5 Five /u1 One", &autoId));
+    // The entry for 1 comes first, but 5 is found last: no automatic connect.
+    EXPECT_EQ(0u, autoId);
+}
+
+TEST(ServerSwitchesTest, NamesAreCutAfter129Characters) {
+    UINT autoId = 0;
+    std::string exact(129, 'x');
+    EXPECT_EQ((Entries{{32775, exact}}), Parse("/u1 " + exact, &autoId));
+    EXPECT_EQ((Entries{{32775, exact}}), Parse("/u1 " + exact + "yyyy", &autoId));
+    std::string huge(10000, 'z');
+    Entries e = Parse("/u1 " + huge + " /u2 B", &autoId);
+    ASSERT_EQ(2u, e.size());
+    EXPECT_EQ(std::string(129, 'z'), e[0].second);
+    EXPECT_EQ("B", e[1].second);
+}
+
+TEST(ProjectServersTest, SectionsWithNameAndNonZeroOpcServerOnly) {
+    TempFile project("zz_unit_project.kri",
+                     "[device2]\r\nname=Two\r\nOPCServer=12abc\r\n"
+                     "[device3]\r\nname=Three\r\nOPCServer=-1\r\n"
+                     "[device4]\r\nOPCServer=1\r\n"
+                     "[device6]\r\nname=Six\r\nOPCServer=1\r\n");
+    std::vector<ServerEntry> entries = ReadProjectServers(project.Path().c_str());
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ(32776u, entries[0].id);
+    EXPECT_EQ("Two", entries[0].name);
+    EXPECT_EQ(32777u, entries[1].id);
+    EXPECT_TRUE(ReadProjectServers("").empty());
+    EXPECT_TRUE(ReadProjectServers("C:\\no\\such\\file.kri").empty());
+}
+
+}  // namespace

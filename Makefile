@@ -7,7 +7,7 @@ build:
 	scripts/build.sh
 
 run:
-	scripts/run.sh $(ARGS)
+	scripts/run.sh $(RUNARGS)
 
 test:
 	scripts/test.sh

@@ -49,6 +49,8 @@ BOOL CFrameWnd::LoadFrame(UINT resId, DWORD style, HWND parent) {
     std::string title = PromptPart(resId, false);
     // The add-to-title bit is a frame flag, not a window style.
     style &= ~0x8000u;
+    // Bars and panes cover the client area: the frame must never paint over them.
+    style |= WS_CLIPCHILDREN;
     // A failed creation must not delete the object under the caller: it deletes it itself.
     bool autoDelete = m_bAutoDelete;
     m_bAutoDelete = false;

@@ -7,4 +7,7 @@ BUILD="${ZZ_BUILD:-$ROOT/build}"
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$BUILD" -j2
+# Optional arguments name the targets to build (default: everything).
+TARGETS=()
+for t in "$@"; do TARGETS+=(--target "$t"); done
+cmake --build "$BUILD" -j2 "${TARGETS[@]}"

@@ -1,0 +1,53 @@
+#!/bin/bash
+# Builds everything, registers the simulation OPC server in the build's Wine prefix, starts the
+# DXMTrace viewer and then ZIZAZOzivuvi connected to the simulated plant.
+#
+#   scripts/run.sh                       interactive, on $DISPLAY (or a private Xvfb without one)
+#   scripts/run.sh --screenshot out.png  headless: waits, saves a screenshot, closes everything
+#   scripts/run.sh -- <program args>     other command line for ZIZAZOzivuvi (default /u1 ZZSim.OpcServer)
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+SHOT=""
+WAIT=8
+ARGS=("/u1" "ZZSim.OpcServer")
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --screenshot) SHOT="$2"; shift 2 ;;
+        --seconds) WAIT="$2"; shift 2 ;;
+        --) shift; ARGS=("$@"); break ;;
+        *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+done
+
+"$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace $(grep -q "add_library(ZZSimServer" "$ROOT/simserver/CMakeLists.txt" 2>/dev/null && echo ZZSimServer)
+source "$ROOT/scripts/wine-env.sh"
+if [ -n "$SHOT" ] || [ -z "${DISPLAY:-}" ]; then
+    ZZ_FORCE_XVFB=1 zz_start_display
+    [ -n "$SHOT" ] || echo "No display: running on the virtual display $DISPLAY (use --screenshot FILE to see it)."
+    zz_virtual_desktop on
+else
+    zz_virtual_desktop off
+fi
+trap zz_stop_all EXIT
+zz_start_wine
+if [ -x "$ROOT/scripts/register-simserver.sh" ] && [ -f "$ZZ_BUILD/ZZSimServer.dll" ]; then
+    "$ROOT/scripts/register-simserver.sh" >/dev/null
+fi
+
+cd "$ZZ_BUILD"
+wine tools/DXMTrace.exe /stdout >"$ZZ_BUILD/trace.log" 2>/dev/null </dev/null &
+VIEWER=$!
+sleep 2
+wine ZIZAZOzivuvi.exe "${ARGS[@]}" </dev/null &
+PROGRAM=$!
+if [ -n "$SHOT" ]; then
+    sleep "$WAIT"
+    case "$SHOT" in /*) ;; *) SHOT="$ROOT/$SHOT" ;; esac
+    import -window root "$SHOT"
+    echo "Screenshot: $SHOT"
+    wineserver -k || true
+else
+    wait "$PROGRAM" || true
+    kill "$VIEWER" 2>/dev/null || true
+fi
+echo "Trace lines: $ZZ_BUILD/trace.log"

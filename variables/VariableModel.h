@@ -1,0 +1,78 @@
+#pragma once
+// The rows of the variable list and their naming, without a window. Pending rows (the current
+// preview) are always rows 0 to PendingCount() - 1; committed rows follow. The list view only
+// shows these rows and forwards the user's gestures here.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "variables/NameIndex.h"
+#include "variables/VariableNaming.h"
+#include "variables/VariableRecord.h"
+#include "variables/VariableSink.h"
+
+class ConversionSettings;
+
+struct VariableRow {
+    std::string name;     // column 0
+    std::string address;  // column 1: item ID, driver object name or driver prefix
+    VariableRecord record;
+};
+
+enum class EditNameResult {
+    Renamed,
+    NoRow,    // the row index names no row: nothing changes
+    TooLong,  // the view tells the user "Variablenname zu lang!"
+};
+
+class VariableModel : public VariableSink {
+  public:
+    // Names typed in by hand must stay below this length.
+    static constexpr size_t kEditNameLimit = 24;
+
+    VariableModel() = default;
+    VariableModel(const VariableModel&) = delete;
+    VariableModel& operator=(const VariableModel&) = delete;
+    virtual ~VariableModel() = default;
+
+    int AddVariable(const std::string& name, const std::string& address, VariableRecord record) override;
+    std::string MakeUniqueName(const std::string& name) override;
+    int Commit() override;
+
+    std::string FormatNumber(int n) const { return m_naming.FormatNumber(n); }
+    void SetNumbering(int style, const std::string& separator) { m_naming.SetNumbering(style, separator); }
+
+    // Re-naming of the pending rows after the cut settings changed: RollbackCounters once, then
+    // RenameVariable for rows 0, 1, 2, ... Returns -1 for a row index outside the list.
+    void RollbackCounters();
+    int RenameVariable(const std::string& name, int row);
+
+    int DiscardPending();
+    int DeleteAll();
+    // Deletes the given rows (any order, duplicates and invalid indexes ignored); returns how many.
+    int DeleteSelected(const std::vector<int>& rows);
+    EditNameResult EditName(int row, const std::string& text);
+    // Writes every row as a record line into the settings' export text and empties the list.
+    // With no settings (after the run's one hand-over) nothing is written and the rows stay: -1.
+    int ExportAll(ConversionSettings* settings);
+
+    bool HasVariables() const { return !m_rows.empty(); }
+    int RowCount() const { return static_cast<int>(m_rows.size()); }
+    int PendingCount() const { return m_pendingCount; }
+    bool IsPending(int row) const { return row >= 0 && row < m_pendingCount; }
+    // Row access for the view; row must be in 0 .. RowCount() - 1.
+    const VariableRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // The text of one cell; "" for a row or column outside the list.
+    std::string CellText(int row, int column) const;
+    const VariableNaming& Naming() const { return m_naming; }
+
+  private:
+    bool IsRow(int row) const { return row >= 0 && row < RowCount(); }
+    void SetName(int row, const std::string& name);
+    void EraseRows(int first, int last);
+
+    std::deque<VariableRow> m_rows;  // new batches go in near the top
+    int m_pendingCount = 0;
+    VariableNaming m_naming;
+    NameIndex m_names;  // the rows' names, for counting repeats
+};

@@ -28,12 +28,18 @@ zz_start_display() {
     return 1
 }
 
-zz_start_wine() {
+zz_make_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Creating Wine prefix $WINEPREFIX (once) ..."
         wineboot -i >/dev/null 2>&1 </dev/null || true
+        # The registry files are complete only when the wineserver has gone.
+        wineserver -w >/dev/null 2>&1 </dev/null || true
     fi
+}
+
+zz_start_wine() {
+    zz_make_prefix
     # A persistent wineserver keeps process starts cheap and the clipboard alive between them.
     wineserver -p >/dev/null 2>&1 || true
     # Start Wine's services and desktop now, with no terminal attached: started later by a test
@@ -46,7 +52,7 @@ zz_start_wine() {
 # whenever a top-level window is hidden. A Wine virtual desktop has no such wait, and draws
 # title bars, so tests and headless runs use one; on a real desktop windows stay native.
 zz_virtual_desktop() {
-    [ -f "$WINEPREFIX/system.reg" ] || zz_start_wine
+    zz_make_prefix
     local key='HKCU\Software\Wine\Explorer'
     if [ "$1" = on ]; then
         wine reg add "$key" /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
@@ -54,6 +60,9 @@ zz_virtual_desktop() {
     else
         wine reg delete "$key" /v Desktop /f >/dev/null 2>&1 </dev/null || true
     fi
+    # Wine processes started before the change keep the old desktop: start afresh.
+    wineserver -k >/dev/null 2>&1 </dev/null || true
+    wineserver -w >/dev/null 2>&1 </dev/null || true
 }
 
 zz_stop_all() {

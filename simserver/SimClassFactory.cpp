@@ -1,0 +1,62 @@
+#include "simserver/SimClassFactory.h"
+
+#include <new>
+
+#include "simserver/SimConfigParser.h"
+#include "simserver/SimLog.h"
+#include "simserver/SimServer.h"
+#include "simserver/SimText.h"
+
+SimClassFactory* SimClassFactory::Create(const SimProfile& profile) {
+    return new (std::nothrow) SimClassFactory(profile);
+}
+
+STDMETHODIMP SimClassFactory::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) {
+        return E_POINTER;
+    }
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
+        *ppv = static_cast<IClassFactory*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) SimClassFactory::AddRef() {
+    return static_cast<ULONG>(InterlockedIncrement(&m_cRef));
+}
+
+STDMETHODIMP_(ULONG) SimClassFactory::Release() {
+    LONG count = InterlockedDecrement(&m_cRef);
+    if (count == 0) {
+        delete this;
+    }
+    return static_cast<ULONG>(count);
+}
+
+STDMETHODIMP SimClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) {
+    if (!ppv) {
+        return E_POINTER;
+    }
+    *ppv = nullptr;
+    if (pUnkOuter) {
+        return CLASS_E_NOAGGREGATION;
+    }
+    std::string path = SimProfiles::ConfigPath(m_profile);
+    // A bad config still makes a server: it reports OPC_STATUS_NOCONFIG and names the error.
+    std::shared_ptr<const SimConfig> config = SimConfigParser::LoadFile(path);
+    HRESULT hr = config->Hook("CreateInstance");
+    if (SUCCEEDED(hr)) {
+        hr = SimServer::Create(config, riid, ppv);
+    }
+    SimLog::Write("CreateInstance profile=%s config=\"%s\" error=\"%s\" -> hr=%s", m_profile.progId.c_str(),
+                  path.c_str(), config->error.c_str(), HrText(hr).c_str());
+    return hr;
+}
+
+STDMETHODIMP SimClassFactory::LockServer(BOOL fLock) {
+    SimModule::Lock(fLock != FALSE);
+    return S_OK;
+}

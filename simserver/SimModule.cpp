@@ -1,0 +1,63 @@
+#include "simserver/SimModule.h"
+
+namespace {
+HINSTANCE g_hInstance = nullptr;
+LONG g_objects[static_cast<int>(SimObjectKind::Count)] = {};
+LONG g_locks = 0;
+}  // namespace
+
+namespace SimModule {
+
+void SetInstance(HINSTANCE hInstance) {
+    g_hInstance = hInstance;
+}
+
+HINSTANCE Instance() {
+    return g_hInstance;
+}
+
+std::string ModulePath() {
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(g_hInstance, path, MAX_PATH);
+    return std::string(path, n < MAX_PATH ? n : 0);
+}
+
+std::string ModuleDirectory() {
+    std::string path = ModulePath();
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+void ObjectCreated(SimObjectKind kind) {
+    InterlockedIncrement(&g_objects[static_cast<int>(kind)]);
+}
+
+void ObjectDestroyed(SimObjectKind kind) {
+    InterlockedDecrement(&g_objects[static_cast<int>(kind)]);
+}
+
+LONG LiveObjects(SimObjectKind kind) {
+    return g_objects[static_cast<int>(kind)];
+}
+
+void Lock(bool bLock) {
+    if (bLock) {
+        InterlockedIncrement(&g_locks);
+    } else {
+        InterlockedDecrement(&g_locks);
+    }
+}
+
+LONG Locks() {
+    return g_locks;
+}
+
+bool CanUnload() {
+    LONG total = g_locks;
+    for (LONG n : g_objects) {
+        total += n;
+    }
+    return total == 0;
+}
+
+}  // namespace SimModule

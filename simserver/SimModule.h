@@ -1,0 +1,30 @@
+#pragma once
+// Module-wide state of the simulator DLL: its handle, the live COM objects (which decide
+// DllCanUnloadNow) and the server lock count.
+#include <windows.h>
+#include <string>
+
+enum class SimObjectKind { Server, Group, Enumerator, ClassFactory, Count };
+
+namespace SimModule {
+void SetInstance(HINSTANCE hInstance);
+HINSTANCE Instance();
+std::string ModulePath();
+std::string ModuleDirectory();  // with a trailing backslash
+void ObjectCreated(SimObjectKind kind);
+void ObjectDestroyed(SimObjectKind kind);
+LONG LiveObjects(SimObjectKind kind);
+void Lock(bool bLock);
+LONG Locks();
+bool CanUnload();
+}  // namespace SimModule
+
+// Member of every COM object of the DLL: counts it as live for exactly its lifetime.
+template <SimObjectKind Kind>
+class SimLiveObject {
+  public:
+    SimLiveObject() { SimModule::ObjectCreated(Kind); }
+    ~SimLiveObject() { SimModule::ObjectDestroyed(Kind); }
+    SimLiveObject(const SimLiveObject&) = delete;
+    SimLiveObject& operator=(const SimLiveObject&) = delete;
+};

@@ -1,0 +1,139 @@
+#include "simserver/SimStreamWriter.h"
+
+#include <cstring>
+
+void SimStreamWriter::Put(const void* data, size_t size) {
+    if (size == 0) {
+        return;
+    }
+    size_t at = m_pOut->size();
+    m_pOut->resize(at + size);
+    memcpy(m_pOut->data() + at, data, size);
+}
+
+void SimStreamWriter::PutString(BSTR text) {
+    // Byte count without the terminator, the UTF-16 characters, then a 2-byte terminator; a NULL
+    // BSTR goes out as an empty one.
+    DWORD bytes = text ? SysStringByteLen(text) : 0;
+    PutDword(bytes);
+    Put(text, bytes);
+    const WCHAR terminator = 0;
+    Put(&terminator, sizeof(terminator));
+}
+
+void SimStreamWriter::PutValue(const VARIANT& value) {
+    VARIANT image;
+    memcpy(&image, &value, sizeof(image));
+    // Pointers mean nothing to the reader; zero them so streams are reproducible.
+    if (V_VT(&value) == VT_BSTR || (V_VT(&value) & VT_ARRAY)) {
+        V_BSTR(&image) = nullptr;
+    }
+    Put(&image, sizeof(image));
+    if (V_VT(&value) & VT_ARRAY) {
+        PutArray(value);
+    } else if (V_VT(&value) == VT_BSTR) {
+        PutString(V_BSTR(&value));
+    }
+}
+
+void SimStreamWriter::PutArray(const VARIANT& value) {
+    SAFEARRAY* array = V_ARRAY(&value);
+    SAFEARRAY descriptor = {};
+    LONG count = 0;
+    if (array) {
+        descriptor.fFeatures = array->fFeatures;
+        descriptor.cbElements = array->cbElements;
+        descriptor.rgsabound[0] = array->rgsabound[0];
+        count = static_cast<LONG>(array->rgsabound[0].cElements);
+    }
+    descriptor.cDims = 1;  // only one-dimensional arrays exist in the stream
+    static_assert(sizeof(SAFEARRAY) == 24, "one-bound SAFEARRAY descriptor");
+    Put(&descriptor, sizeof(descriptor));
+    if (!array || count == 0) {
+        return;
+    }
+    VARTYPE element = static_cast<VARTYPE>(V_VT(&value) & ~VT_ARRAY);
+    void* data = nullptr;
+    if (FAILED(SafeArrayAccessData(array, &data))) {
+        return;
+    }
+    if (element == VT_BSTR) {
+        for (LONG i = 0; i < count; ++i) {
+            PutString(static_cast<BSTR*>(data)[i]);
+        }
+    } else {
+        // VARIANT elements go out as raw 16-byte images, as other servers write them.
+        Put(data, static_cast<size_t>(count) * array->cbElements);
+    }
+    SafeArrayUnaccessData(array);
+}
+
+std::vector<BYTE> SimStreamWriter::DataStream(bool bWithTime,
+                                              OPCHANDLE hClientGroup,
+                                              DWORD dwTransactionID,
+                                              const std::vector<SimStreamItem>& items) {
+    std::vector<BYTE> values;
+    std::vector<DWORD> offsets;
+    const size_t headerSize = bWithTime ? sizeof(OPCITEMHEADER1) : sizeof(OPCITEMHEADER2);
+    const size_t valuesStart = sizeof(OPCGROUPHEADER) + items.size() * headerSize;
+    SimStreamWriter valueWriter(&values);
+    HRESULT hrStatus = S_OK;
+    for (const SimStreamItem& item : items) {
+        offsets.push_back(static_cast<DWORD>(valuesStart + values.size()));
+        valueWriter.PutValue(*item.pValue);
+        if ((item.wQuality & OPC_QUALITY_MASK) != OPC_QUALITY_GOOD) {
+            hrStatus = S_FALSE;
+        }
+    }
+    std::vector<BYTE> stream;
+    stream.reserve(valuesStart + values.size());
+    SimStreamWriter writer(&stream);
+    OPCGROUPHEADER header = {static_cast<DWORD>(valuesStart + values.size()), static_cast<DWORD>(items.size()),
+                             hClientGroup, dwTransactionID, hrStatus};
+    writer.Put(&header, sizeof(header));
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (bWithTime) {
+            OPCITEMHEADER1 h = {items[i].hClient, offsets[i], items[i].wQuality, 0, items[i].ftTimeStamp};
+            writer.Put(&h, sizeof(h));
+        } else {
+            OPCITEMHEADER2 h = {items[i].hClient, offsets[i], items[i].wQuality, 0};
+            writer.Put(&h, sizeof(h));
+        }
+    }
+    writer.Put(values.data(), values.size());
+    return stream;
+}
+
+std::vector<BYTE> SimStreamWriter::WriteCompleteStream(OPCHANDLE hClientGroup,
+                                                       DWORD dwTransactionID,
+                                                       const std::vector<OPCITEMHEADERWRITE>& items) {
+    std::vector<BYTE> stream;
+    SimStreamWriter writer(&stream);
+    HRESULT hrStatus = S_OK;
+    for (const OPCITEMHEADERWRITE& item : items) {
+        if (item.dwError != S_OK) {
+            hrStatus = S_FALSE;
+        }
+    }
+    OPCGROUPHEADERWRITE header = {static_cast<DWORD>(items.size()), hClientGroup, dwTransactionID, hrStatus};
+    writer.Put(&header, sizeof(header));
+    writer.Put(items.data(), items.size() * sizeof(OPCITEMHEADERWRITE));
+    return stream;
+}
+
+HGLOBAL SimStreamWriter::ToGlobal(const std::vector<BYTE>& bytes) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.empty() ? 1 : bytes.size());
+    if (!block) {
+        return nullptr;
+    }
+    void* target = GlobalLock(block);
+    if (!target) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    if (!bytes.empty()) {
+        memcpy(target, bytes.data(), bytes.size());
+    }
+    GlobalUnlock(block);
+    return block;
+}

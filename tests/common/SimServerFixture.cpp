@@ -1,0 +1,314 @@
+#include "tests/common/SimServerFixture.h"
+
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Folder(const std::string& path) {
+    size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+bool ProgIdResolves(const wchar_t* progId) {
+    CLSID clsid = {};
+    return SUCCEEDED(CLSIDFromProgID(progId, &clsid));
+}
+
+}  // namespace
+
+std::string SimServerFixture::FindDll() {
+    char buffer[MAX_PATH] = {};
+    if (GetEnvironmentVariableA("ZZSIM_DLL", buffer, MAX_PATH) > 0 && FileExists(buffer)) {
+        return buffer;
+    }
+    GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    // Test programs live in <build>/tests, the DLL in <build>.
+    std::string folder = Folder(buffer);
+    std::string parent = Folder(folder.substr(0, folder.size() - 1));
+    for (const std::string& candidate : {parent + kZZSimDllName, folder + kZZSimDllName}) {
+        if (FileExists(candidate)) {
+            return candidate;
+        }
+    }
+    return std::string();
+}
+
+void SimServerFixture::SetUp() {
+    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(SUCCEEDED(hr)) << "CoInitializeEx: 0x" << std::hex << hr;
+    m_bComInitialized = true;
+    m_dllPath = FindDll();
+    ASSERT_FALSE(m_dllPath.empty()) << kZZSimDllName << " not found next to the test program's folder";
+    m_hDll = LoadLibraryA(m_dllPath.c_str());
+    ASSERT_NE(nullptr, m_hDll) << "LoadLibrary " << m_dllPath << ": " << GetLastError();
+    ClearLog();
+    SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
+    RegisterServer();
+}
+
+void SimServerFixture::RegisterServer() {
+    // A machine-wide registration made for running the program (scripts/register-simserver.sh)
+    // must survive the tests.
+    m_bWasRegistered = ProgIdResolves(L"ZZSim.OpcServer.1");
+    auto install = Export<ZZSimDllInstallFn>("DllInstall");
+    ASSERT_NE(nullptr, install);
+    ASSERT_EQ(S_OK, install(TRUE, L"user"));
+    m_bRegistered = true;
+    if (m_bWasRegistered || !ProgIdResolves(L"ZZSim.OpcServer.1")) {
+        auto registerServer = Export<ZZSimDllRegisterFn>("DllRegisterServer");
+        ASSERT_NE(nullptr, registerServer);
+        ASSERT_EQ(S_OK, registerServer());
+        m_bMachineWide = true;
+    }
+}
+
+void SimServerFixture::UnregisterServer() {
+    for (const ExtraProfile& profile : m_extraProfiles) {
+        UnregisterProfile(profile.progId.c_str(), profile.clsid.c_str());
+    }
+    m_extraProfiles.clear();
+    if (m_bRegistered) {
+        auto install = Export<ZZSimDllInstallFn>("DllInstall");
+        EXPECT_EQ(S_OK, install(FALSE, L"user"));
+        if (m_bWasRegistered) {
+            EXPECT_EQ(S_OK, Export<ZZSimDllRegisterFn>("DllRegisterServer")());
+        } else if (m_bMachineWide) {
+            EXPECT_EQ(S_OK, Export<ZZSimDllRegisterFn>("DllUnregisterServer")());
+        }
+    }
+    m_bRegistered = false;
+    m_bMachineWide = false;
+}
+
+void SimServerFixture::TearDown() {
+    if (m_hDll) {
+        // Timers and wake-ups still queued for objects already gone must find nothing to do.
+        PumpFor(20);
+        ZZSimCounters counters = Counters();
+        EXPECT_EQ(0, counters.nServers) << "servers left alive";
+        EXPECT_EQ(0, counters.nGroups) << "groups left alive";
+        EXPECT_EQ(0, counters.nEnumerators) << "enumerators left alive";
+        UnregisterServer();
+    }
+    SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
+    for (const std::string& file : m_tempFiles) {
+        DeleteFileA(file.c_str());
+    }
+    m_tempFiles.clear();
+    if (m_bComInitialized) {
+        CoUninitialize();
+        m_bComInitialized = false;
+    }
+    if (m_hDll) {
+        FreeLibrary(m_hDll);
+        m_hDll = nullptr;
+    }
+}
+
+std::string SimServerFixture::WriteTempConfig(const std::string& text) {
+    char folder[MAX_PATH] = {};
+    char path[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "zzs", 0, path);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    m_tempFiles.push_back(path);
+    return path;
+}
+
+void SimServerFixture::UseConfig(const std::string& text) {
+    SetEnvironmentVariableA(kZZSimConfigVariable, WriteTempConfig(text).c_str());
+}
+
+void SimServerFixture::UseRegisteredConfig() {
+    SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
+}
+
+std::string SimServerFixture::Log() const {
+    auto getLog = Export<ZZSimGetLogFn>("ZZSim_GetLog");
+    DWORD size = getLog(nullptr, 0);
+    std::string text(size, '\0');
+    getLog(&text[0], size);
+    text.resize(size ? size - 1 : 0);
+    return text;
+}
+
+std::vector<std::string> SimServerFixture::LogLines(const std::string& prefix) const {
+    std::vector<std::string> lines;
+    std::string text = Log();
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (line.compare(0, prefix.size(), prefix) == 0) {
+            lines.push_back(line);
+        }
+        start = end == std::string::npos ? text.size() : end + 1;
+    }
+    return lines;
+}
+
+void SimServerFixture::ClearLog() const {
+    Export<ZZSimClearLogFn>("ZZSim_ClearLog")();
+}
+
+ZZSimCounters SimServerFixture::Counters() const {
+    ZZSimCounters counters;
+    memset(&counters, 0, sizeof(counters));
+    counters.cbSize = sizeof(counters);
+    Export<ZZSimGetCountersFn>("ZZSim_GetCounters")(&counters);
+    return counters;
+}
+
+LONG SimServerFixture::LiveObjects() const {
+    ZZSimCounters counters = Counters();
+    return counters.nServers + counters.nGroups + counters.nEnumerators + counters.nClassFactories;
+}
+
+HRESULT SimServerFixture::EmitStream(DWORD dwConnection, UINT cfFormat, const std::vector<BYTE>& bytes) const {
+    return Export<ZZSimEmitStreamFn>("ZZSim_EmitStream")(dwConnection, cfFormat, bytes.data(),
+                                                         static_cast<DWORD>(bytes.size()));
+}
+
+HRESULT SimServerFixture::NotifyNow(DWORD hServerGroup) const {
+    return Export<ZZSimNotifyNowFn>("ZZSim_NotifyNow")(hServerGroup);
+}
+
+HRESULT SimServerFixture::RegisterProfile(const char* progId, const char* clsid, const std::string& configPath) {
+    auto registerProfile = Export<ZZSimRegisterProfileFn>("ZZSim_RegisterProfile");
+    HRESULT hr = registerProfile(progId, clsid, configPath.c_str(), !m_bMachineWide);
+    if (SUCCEEDED(hr)) {
+        m_extraProfiles.push_back({progId, clsid});
+    }
+    return hr;
+}
+
+HRESULT SimServerFixture::UnregisterProfile(const char* progId, const char* clsid) {
+    return Export<ZZSimUnregisterProfileFn>("ZZSim_UnregisterProfile")(progId, clsid, !m_bMachineWide);
+}
+
+Microsoft::WRL::ComPtr<IOPCServer> SimServerFixture::CreateServer(const wchar_t* progId) {
+    Microsoft::WRL::ComPtr<IOPCServer> server;
+    CLSID clsid = {};
+    HRESULT hr = CLSIDFromProgID(progId, &clsid);
+    EXPECT_EQ(S_OK, hr) << "CLSIDFromProgID";
+    if (SUCCEEDED(hr)) {
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&server));
+        EXPECT_EQ(S_OK, hr) << "CoCreateInstance";
+    }
+    return server;
+}
+
+Microsoft::WRL::ComPtr<IOPCItemMgt> SimServerFixture::AddGroup(IOPCServer* server,
+                                                               DWORD rate,
+                                                               OPCHANDLE* phServerGroup,
+                                                               OPCHANDLE hClientGroup) {
+    Microsoft::WRL::ComPtr<IOPCItemMgt> group;
+    DWORD revised = 0;
+    *phServerGroup = 0;
+    if (!server) {
+        return group;
+    }
+    HRESULT hr = server->AddGroup(L"", TRUE, rate, hClientGroup, nullptr, nullptr, LOCALE_SYSTEM_DEFAULT, phServerGroup,
+                                  &revised, IID_IOPCItemMgt, reinterpret_cast<IUnknown**>(group.GetAddressOf()));
+    EXPECT_TRUE(SUCCEEDED(hr)) << "AddGroup: 0x" << std::hex << hr;
+    return group;
+}
+
+std::vector<OPCHANDLE> SimServerFixture::AddItems(IOPCItemMgt* group,
+                                                  const std::vector<std::wstring>& ids,
+                                                  std::vector<HRESULT>* pErrors,
+                                                  OPCHANDLE firstClientHandle) {
+    std::vector<OPCHANDLE> handles(ids.size(), 0);
+    std::vector<std::wstring> idCopies = ids;
+    std::vector<OPCITEMDEF> defs(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        defs[i] = OPCITEMDEF{const_cast<LPWSTR>(L""),
+                             &idCopies[i][0],
+                             TRUE,
+                             firstClientHandle + static_cast<OPCHANDLE>(i),
+                             0,
+                             nullptr,
+                             VT_EMPTY,
+                             0};
+    }
+    OPCITEMRESULT* results = nullptr;
+    HRESULT* errors = nullptr;
+    HRESULT hr = group ? group->AddItems(static_cast<DWORD>(defs.size()), defs.data(), &results, &errors) : E_POINTER;
+    EXPECT_TRUE(SUCCEEDED(hr)) << "AddItems: 0x" << std::hex << hr;
+    if (pErrors) {
+        pErrors->assign(ids.size(), hr);
+    }
+    for (size_t i = 0; results && errors && i < ids.size(); ++i) {
+        handles[i] = SUCCEEDED(errors[i]) ? results[i].hServer : 0;
+        if (pErrors) {
+            (*pErrors)[i] = errors[i];
+        }
+        CoTaskMemFree(results[i].pBlob);
+    }
+    CoTaskMemFree(results);
+    CoTaskMemFree(errors);
+    return handles;
+}
+
+bool SimServerFixture::PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        if (condition()) {
+            return true;
+        }
+        if (GetTickCount() - start >= timeoutMs) {
+            return condition();
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+void SimServerFixture::PumpFor(DWORD milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+STDMETHODIMP RecordingAdviseSink::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) {
+        return E_POINTER;
+    }
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IAdviseSink)) {
+        *ppv = static_cast<IAdviseSink*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) RecordingAdviseSink::AddRef() {
+    return static_cast<ULONG>(++m_cRef);
+}
+
+STDMETHODIMP_(ULONG) RecordingAdviseSink::Release() {
+    return static_cast<ULONG>(--m_cRef);
+}
+
+STDMETHODIMP_(void) RecordingAdviseSink::OnDataChange(FORMATETC* pFormatetc, STGMEDIUM* pStgmed) {
+    Notification notification = {pFormatetc ? pFormatetc->cfFormat : 0u, pStgmed ? pStgmed->tymed : 0u, 0, {}};
+    if (pStgmed && pStgmed->tymed == TYMED_HGLOBAL && pStgmed->hGlobal) {
+        notification.globalSize = GlobalSize(pStgmed->hGlobal);
+        const BYTE* data = static_cast<const BYTE*>(GlobalLock(pStgmed->hGlobal));
+        if (data) {
+            notification.bytes.assign(data, data + notification.globalSize);
+            GlobalUnlock(pStgmed->hGlobal);
+        }
+    }
+    m_notifications.push_back(std::move(notification));
+}

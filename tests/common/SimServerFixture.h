@@ -1,0 +1,121 @@
+#pragma once
+// Test access to the simulation OPC server ZZSimServer.dll: a fixture that loads and registers it
+// around each test and points it at a config the test writes, plus a recording advise sink.
+#include <windows.h>
+#include <ole2.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wrl/client.h>
+
+#include "opc/OpcDa.h"
+#include "simserver/ZZSimControl.h"
+
+// SetUp: COM apartment-threaded, the DLL loaded from the build directory and registered per user
+// (HKCU\Software\Classes). Wine 8 does not look there when resolving classes, so when the ProgID
+// does not resolve afterwards the fixture registers machine-wide as well (the Wine prefix is the
+// build tree's own). TearDown checks that no simulator object is left alive, then undoes it all,
+// leaving a machine-wide registration that existed before the test as it was.
+class SimServerFixture : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes the config text to a temporary file and makes every server created afterwards read it.
+    void UseConfig(const std::string& text);
+    // A temporary config file, removed at TearDown; for profiles registered with their own file.
+    std::string WriteTempConfig(const std::string& text);
+    // Servers read the config named in the registry again (ZZSIM_CONFIG unset).
+    void UseRegisteredConfig();
+
+    std::string Log() const;
+    // Lines of the log that start with the prefix, in order.
+    std::vector<std::string> LogLines(const std::string& prefix) const;
+    void ClearLog() const;
+    ZZSimCounters Counters() const;
+    LONG LiveObjects() const;
+    HRESULT EmitStream(DWORD dwConnection, UINT cfFormat, const std::vector<BYTE>& bytes) const;
+    HRESULT NotifyNow(DWORD hServerGroup = 0) const;
+    HRESULT RegisterProfile(const char* progId, const char* clsid, const std::string& configPath);
+    HRESULT UnregisterProfile(const char* progId, const char* clsid);
+
+    // Runs the thread's message loop until the condition holds or the time is up; the result of
+    // the last check.
+    static bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
+    static void PumpFor(DWORD milliseconds);
+
+    // Client-side shortcuts; failures are reported through gtest and give null/empty results.
+    Microsoft::WRL::ComPtr<IOPCServer> CreateServer(const wchar_t* progId = L"ZZSim.OpcServer.1");
+    Microsoft::WRL::ComPtr<IOPCItemMgt> AddGroup(IOPCServer* server,
+                                                 DWORD rate,
+                                                 OPCHANDLE* phServerGroup,
+                                                 OPCHANDLE hClientGroup = 1);
+    // Adds the IDs with client handles first, first + 1, ...; returns the server handles (0 for
+    // rejected items) and the per-item codes.
+    std::vector<OPCHANDLE> AddItems(IOPCItemMgt* group,
+                                    const std::vector<std::wstring>& ids,
+                                    std::vector<HRESULT>* pErrors = nullptr,
+                                    OPCHANDLE firstClientHandle = 100);
+
+    const std::string& DllPath() const { return m_dllPath; }
+    HMODULE Dll() const { return m_hDll; }
+    bool RegisteredMachineWide() const { return m_bMachineWide; }
+    template <typename Fn>
+    Fn Export(const char* name) const {
+        return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_hDll, name)));
+    }
+
+  private:
+    static std::string FindDll();
+    void RegisterServer();
+    void UnregisterServer();
+
+    bool m_bComInitialized = false;
+    HMODULE m_hDll = nullptr;
+    std::string m_dllPath;
+    bool m_bRegistered = false;
+    bool m_bMachineWide = false;
+    bool m_bWasRegistered = false;  // machine-wide before the test: restored afterwards
+    std::vector<std::string> m_tempFiles;
+    struct ExtraProfile {
+        std::string progId;
+        std::string clsid;
+    };
+    std::vector<ExtraProfile> m_extraProfiles;
+};
+
+// A client-side IAdviseSink that keeps a copy of every stream it receives and counts its
+// references. It is owned by the test (starts with one reference) and never deletes itself.
+class RecordingAdviseSink : public IAdviseSink {
+  public:
+    struct Notification {
+        UINT cfFormat;
+        DWORD tymed;
+        SIZE_T globalSize;
+        std::vector<BYTE> bytes;
+    };
+
+    RecordingAdviseSink() = default;
+    RecordingAdviseSink(const RecordingAdviseSink&) = delete;
+    RecordingAdviseSink& operator=(const RecordingAdviseSink&) = delete;
+    virtual ~RecordingAdviseSink() = default;
+
+    LONG References() const { return m_cRef; }
+    const std::vector<Notification>& Notifications() const { return m_notifications; }
+    void Clear() { m_notifications.clear(); }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(void) OnDataChange(FORMATETC* pFormatetc, STGMEDIUM* pStgmed) override;
+    STDMETHODIMP_(void) OnViewChange(DWORD, LONG) override {}
+    STDMETHODIMP_(void) OnRename(IMoniker*) override {}
+    STDMETHODIMP_(void) OnSave() override {}
+    STDMETHODIMP_(void) OnClose() override {}
+
+  private:
+    LONG m_cRef = 1;
+    std::vector<Notification> m_notifications;
+};

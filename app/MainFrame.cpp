@@ -3,6 +3,7 @@
 #include "app/ConnectMenu.h"
 #include "app/Globals.h"
 #include "app/OpcBrowserApp.h"
+#include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "variables/ConversionSettings.h"
@@ -22,6 +23,11 @@ const char* CommandLine() {
 }  // namespace
 
 CMainFrame::~CMainFrame() {
+    if (g_pConnection) {
+        g_pConnection->Close();
+        delete g_pConnection;
+        g_pConnection = nullptr;
+    }
     if (m_bClearClipboardAtExit && g_pConversionSettings) {
         g_pConversionSettings->ClearClipboard(nullptr);
         Trace("Clipboard cleared");
@@ -123,13 +129,6 @@ BOOL CMainFrame::OnCreateClient(CREATESTRUCTA*) {
     return TRUE;
 }
 
-int CMainFrame::Connect(UINT id) {
-    char name[kServerNameMax + 1] = {};
-    GetMenuStringA(m_hMenu, id, name, sizeof(name), MF_BYCOMMAND);
-    g_nServerIndex = (WORD)(id - ID_CONNECT_SERVER1);
-    Trace("Connect the Server:\"%s\"", name);
-    return 1;
-}
 
 void CMainFrame::SyncCutBar() {
     if (!g_pConversionSettings)
@@ -148,12 +147,13 @@ BOOL CMainFrame::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
             m_nAutoConnectId = 0;
             Connect(autoId);
         }
+        bool holdsServer = g_pConnection && g_pConnection->HasServer();
         if (id >= ID_CONNECT_SERVER1 && id <= ID_CONNECT_SERVER5) {
-            pUI->Enable(TRUE);
+            pUI->Enable(!holdsServer);
             return TRUE;
         }
         if (id == ID_EDIT_NEW_ITEM) {
-            pUI->Enable(FALSE);
+            pUI->Enable(holdsServer);
             return TRUE;
         }
     }

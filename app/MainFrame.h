@@ -36,10 +36,17 @@ public:
 protected:
     int OnCreate(CREATESTRUCTA* cs) override;
     BOOL OnCreateClient(CREATESTRUCTA* cs) override;
+    BOOL OnOwnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     void OnClose() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    // Command handlers; each returns TRUE when it knows the command.
+    BOOL OnEditCommand(UINT id, int code, CCmdUI* pUI);
+    BOOL OnConnectionCommand(UINT id, int code, CCmdUI* pUI);
+    BOOL OnOptionCommand(UINT id, int code, CCmdUI* pUI);
+    void Disconnect();
+    void ToggleAcceptDelete();
     void FillConnectMenu(HMENU connectMenu);
     bool CreateBars();
 };

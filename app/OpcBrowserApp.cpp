@@ -20,6 +20,7 @@ BOOL COpcBrowserApp::InitInstance() {
         return TRUE;
     }
     frame->ShowWindow(SW_SHOW);
+    frame->InitialUpdateFrame();
     UpdateWindow(frame->m_hWnd);
     return TRUE;
 }

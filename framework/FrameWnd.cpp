@@ -139,6 +139,19 @@ void CFrameWnd::RecalcLayout() {
         ::MoveWindow(pane, rc.left, rc.top, rc.right - rc.left, rc.bottom > rc.top ? rc.bottom - rc.top : 0, TRUE);
 }
 
+namespace {
+BOOL CALLBACK InitialUpdateView(HWND h, LPARAM) {
+    if (auto* view = dynamic_cast<CView*>(CWnd::FromHandle(h)))
+        view->OnInitialUpdate();
+    return TRUE;
+}
+}  // namespace
+
+void CFrameWnd::InitialUpdateFrame() {
+    RecalcLayout();
+    EnumChildWindows(m_hWnd, InitialUpdateView, 0);
+}
+
 void CFrameWnd::SetMessageText(const char* text) {
     HWND status = GetDlgItem(AFX_IDW_STATUS_BAR);
     if (status)

@@ -16,6 +16,8 @@ public:
     CView* GetActiveView() const { return m_pActiveView; }
     void SetActiveView(CView* view);
     void RecalcLayout();
+    // Lays the frame out and gives every view its initial update (once, after showing).
+    void InitialUpdateFrame();
     // Shows the prompt of a command (the string-table text before "\n") in the message pane.
     void SetMessageText(UINT promptId);
     void SetMessageText(const char* text);

@@ -3,8 +3,8 @@
 #include "framework/FrameWnd.h"
 
 BOOL CView::Create(HWND parent, UINT id, SIZE size) {
-    return CreateEx(WS_EX_CLIENTEDGE, GetControlClass(), "",
-                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | GetControlStyle(), 0, 0, size.cx, size.cy,
+    return CreateEx(0, GetControlClass(), "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | GetControlStyle(), 0, 0,
+                    size.cx, size.cy,
                     parent, (HMENU)(UINT_PTR)id);
 }
 

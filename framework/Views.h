@@ -10,6 +10,8 @@ public:
     // Creates the view as child `id` of parent with the given size.
     virtual BOOL Create(HWND parent, UINT id, SIZE size);
     CFrameWnd* GetParentFrame() const;
+    // Called once by the frame after the first layout, when the view has its real size.
+    virtual void OnInitialUpdate() {}
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 protected:
@@ -68,9 +70,6 @@ public:
 
 protected:
     const char* GetControlClass() const override { return WC_TREEVIEWA; }
-    DWORD GetControlStyle() const override {
-        return TVS_HASLINES | TVS_LINESATROOT | TVS_HASBUTTONS | TVS_SHOWSELALWAYS;
-    }
 };
 
 class CListView : public CView {
@@ -79,5 +78,4 @@ public:
 
 protected:
     const char* GetControlClass() const override { return WC_LISTVIEWA; }
-    DWORD GetControlStyle() const override { return LVS_REPORT | LVS_SHOWSELALWAYS; }
 };

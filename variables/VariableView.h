@@ -1,5 +1,45 @@
 #pragma once
-// The Korvane variable list (lower right pane).
+// The Korvane variable list (lower right pane). The rows and their naming live in VariableModel;
+// the view shows them (a virtual list), draws pending rows blue and forwards the user's gestures.
 #include "framework/Views.h"
+#include "variables/VariableModel.h"
 
-class CVariableView : public CListView {};
+class CVariableView : public CListView, public VariableSink {
+public:
+    CVariableView() = default;
+
+    void OnInitialUpdate() override;
+
+    // VariableSink: the conversion adds pending rows through the view.
+    int AddVariable(const std::string& name, const std::string& address, VariableRecord record) override;
+    std::string MakeUniqueName(const std::string& name) override;
+    int Commit() override;
+
+    std::string FormatNumber(int n) const { return m_model.FormatNumber(n); }
+    void RenameVariable(const std::string& name, int row);
+    void RollbackCounters() { m_model.RollbackCounters(); }
+    int DiscardPending();
+    int DeleteAll();
+    int DeleteSelected();
+    void EditName();
+    int ExportAll();
+    bool HasVariables() const { return m_model.HasVariables(); }
+    void SetNumbering(int style, const std::string& separator) { m_model.SetNumbering(style, separator); }
+    int PendingCount() const { return m_model.PendingCount(); }
+    const VariableModel& Model() const { return m_model; }
+
+    BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
+    BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
+
+protected:
+    DWORD GetControlStyle() const override { return LVS_REPORT | LVS_OWNERDATA; }
+
+private:
+    // Shows the model's rows again (count and texts).
+    void Refresh();
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
+    void OnRightClick();
+
+    VariableModel m_model;
+    std::string m_dispText;  // keeps the text handed out by LVN_GETDISPINFO alive
+};

@@ -1,8 +1,52 @@
 #pragma once
-// The OPC item list (upper right pane).
+// The OPC item list (upper right pane): one row per item the server accepted, with type, access,
+// live value and quality. Each row owns a copy of the server's OPCITEMRESULT.
 #include "framework/Views.h"
+#include "opc/OpcDa.h"
+#include "views/ClientHandleTable.h"
+
+#include <string>
+
+// The row's item data: a copy of the server's result for the item (the blob is not kept).
+using OpcItemRecord = OPCITEMRESULT;
 
 class CItemView : public CListView {
 public:
-    bool m_deleteOnAccept = true;  // "Übernehmen" also removes the accepted items
+    CItemView() = default;
+
+    void OnInitialUpdate() override;
+    int NextClientHandle() const { return m_handles.NextClientHandle(); }
+    bool FindAndSelect(const char* itemId);
+    int AddItem(const char* itemId, const OPCITEMRESULT& result);
+    void RetireClientHandle() { m_handles.RetireClientHandle(); }
+    int SetItemValue(const char* value, const char* quality, int clientHandle);
+    // Converts the selected rows, or all rows, into pending variables.
+    void PreviewItems(bool allRows);
+    void RemoveAcceptedItems();
+    int DeleteAllItems();
+    void RefreshPreviewNames();
+
+    // "R", "R/W", "W" or "" from the access rights.
+    static std::string AccessText(DWORD rights);
+    const ClientHandleTable& Handles() const { return m_handles; }
+    std::string ItemId(int row) const { return GetListCtrl().GetItemText(row, 0); }
+    const OpcItemRecord* Record(int row) const;
+
+    bool m_deleteOnAccept = true;
+
+    BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
+
+protected:
+    DWORD GetControlStyle() const override { return LVS_REPORT | LVS_SHOWSELALWAYS; }
+
+private:
+    // Removes one row: the table, the server's group item (when connected) and the record.
+    void RemoveRow(int row);
+    void Accept();
+    void OnClick();
+    void OnRightClick();
+
+    ClientHandleTable m_handles;
 };

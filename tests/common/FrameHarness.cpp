@@ -3,6 +3,9 @@
 #include <cstdio>
 
 FrameHarness::FrameHarness(const char* cmdLine) : m_cmdLine(cmdLine), m_app(new COpcBrowserApp) {
+    SetMessageBoxHook([this](HWND, const char* text, const char* caption, UINT type) {
+        return Answer(text, caption, type);
+    });
     m_app->m_lpCmdLine = m_cmdLine.c_str();
     m_app->InitInstance();
     m_frame = static_cast<CMainFrame*>(m_app->m_pMainWnd);
@@ -11,6 +14,18 @@ FrameHarness::FrameHarness(const char* cmdLine) : m_cmdLine(cmdLine), m_app(new 
 
 FrameHarness::~FrameHarness() {
     Close();
+    SetMessageBoxHook(nullptr);
+}
+
+int FrameHarness::Answer(const char* text, const char* caption, UINT type) {
+    m_boxes.push_back({text ? text : "", caption ? caption : "", type});
+    if (!m_answers.empty()) {
+        int answer = m_answers.front();
+        m_answers.erase(m_answers.begin());
+        return answer;
+    }
+    UINT buttons = type & MB_TYPEMASK;
+    return buttons == MB_YESNO || buttons == MB_YESNOCANCEL ? IDYES : IDOK;
 }
 
 void FrameHarness::Idle() {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/MainFrame.h"
 #include "app/OpcBrowserApp.h"
@@ -23,7 +24,21 @@ public:
     // Closes the main window the way the close box does and runs the loop until it is gone.
     void Close();
 
+    // Every message box shown while the harness lives is answered here instead of on screen.
+    struct Box {
+        std::string text;
+        std::string caption;
+        UINT type;
+    };
+    const std::vector<Box>& Boxes() const { return m_boxes; }
+    // The answers for the next boxes, in order; IDOK (or IDYES) when none is queued.
+    void QueueAnswers(std::vector<int> answers) { m_answers = std::move(answers); }
+
 private:
+    int Answer(const char* text, const char* caption, UINT type);
+
+    std::vector<Box> m_boxes;
+    std::vector<int> m_answers;
     std::string m_cmdLine;
     std::unique_ptr<COpcBrowserApp> m_app;
     CMainFrame* m_frame = nullptr;

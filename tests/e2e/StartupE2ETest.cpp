@@ -11,7 +11,7 @@ namespace {
 TEST(StartupE2ETest, StartAndCloseTracesHeaderAndEmptiesClipboard) {
     KorvaneIni ini(nullptr);
     PutClipboardText("left over from before");
-    ProgramRun run("/u1 ZZSim.OpcServer /u2 <remote>Other.Server");
+    ProgramRun run("/u2 ZZSim.OpcServer /u3 <remote>Other.Server");
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
     HWND main = run.MainWindow();
@@ -23,22 +23,25 @@ TEST(StartupE2ETest, StartAndCloseTracesHeaderAndEmptiesClipboard) {
     EXPECT_EQ(0, run.WaitForExit(30000));
 
     std::vector<std::string> lines = run.TraceLines();
-    ASSERT_EQ(8u, lines.size());
+    ASSERT_EQ(11u, lines.size());
     EXPECT_EQ("<start>", lines[0]);
     EXPECT_NE(std::string::npos, lines[1].find("KB RAM \r\n"));
     EXPECT_EQ(std::string(56, '=') + "\r\n", lines[2]);
     EXPECT_EQ("Created two splitterwindows with three views\r\n", lines[3]);
     EXPECT_EQ("Append MenuItem \"ZZSim.OpcServer\"\r\n", lines[4]);
     EXPECT_EQ("Append MenuItem \"<remote>Other.Server\"\r\n", lines[5]);
-    EXPECT_EQ("Close Application\r\n", lines[6]);
-    EXPECT_EQ("Clipboard cleared\r\n", lines[7]);
+    EXPECT_EQ("Init the OPC-Item ListCtrl\r\n", lines[6]);
+    EXPECT_EQ("Add OPC-Item S7:[S7-Verbindung_1]DB2,W0,1 to List\r\n", lines[7]);
+    EXPECT_EQ("Close Application\r\n", lines[8]);
+    EXPECT_EQ("Delete all Items from OPC Item View\r\n", lines[9]);
+    EXPECT_EQ("Clipboard cleared\r\n", lines[10]);
     EXPECT_EQ("<none>", ClipboardText());
 }
 
 TEST(StartupE2ETest, OverlongCommandLineStartsWithCutEntry) {
     KorvaneIni ini(nullptr);
     std::string name(10000, 'N');
-    ProgramRun run("/u1 " + name);
+    ProgramRun run("/u2 " + name);
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
     PostMessageA(run.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.WaitForExit(30000));

@@ -74,6 +74,10 @@ TEST_F(MainFrameStartTest, SingleSwitchConnectsOnceAtFirstIdleUpdate) {
     h.Idle();
     EXPECT_EQ(1, CountLine(capture, "Connect the Server:\"ServerA\"\r\n"));
     EXPECT_EQ(0u, h.Frame()->m_nAutoConnectId);
+    // No such server here: the connect reports its failing step, once.
+    ASSERT_EQ(1u, h.Boxes().size()) << (h.Boxes().empty() ? "" : h.Boxes()[0].text);
+    EXPECT_EQ(0u, h.Boxes()[0].text.find("Function 'CLSIDFromProgID' failed !"));
+    EXPECT_EQ((UINT)(MB_ICONWARNING | MB_OK), h.Boxes()[0].type);
 }
 
 TEST_F(MainFrameStartTest, SwitchCombinationsFillTheConnectMenu) {
@@ -133,7 +137,7 @@ TEST(MainFrameTraceTest, StartupHeaderComesInOrder) {
     {
         FrameHarness h("/u1 ServerA /u3 ServerC");
         std::vector<std::string> lines = TraceLines(capture);
-        ASSERT_EQ(6u, lines.size());
+        ASSERT_EQ(8u, lines.size());
         EXPECT_EQ("<start>", lines[0]);
         // The system description is one record spanning several lines.
         EXPECT_NE(std::string::npos, lines[1].find("\r\n"));
@@ -142,11 +146,14 @@ TEST(MainFrameTraceTest, StartupHeaderComesInOrder) {
         EXPECT_EQ("Created two splitterwindows with three views\r\n", lines[3]);
         EXPECT_EQ("Append MenuItem \"ServerA\"\r\n", lines[4]);
         EXPECT_EQ("Append MenuItem \"ServerC\"\r\n", lines[5]);
+        EXPECT_EQ("Init the OPC-Item ListCtrl\r\n", lines[6]);
+        EXPECT_EQ("Add OPC-Item S7:[S7-Verbindung_1]DB2,W0,1 to List\r\n", lines[7]);
     }
     std::vector<std::string> lines = TraceLines(capture);
-    ASSERT_GE(lines.size(), 8u);
-    EXPECT_EQ("Close Application\r\n", lines[lines.size() - 2]);
-    EXPECT_EQ("Clipboard cleared\r\n", lines.back());
+    ASSERT_EQ(11u, lines.size());
+    EXPECT_EQ("Close Application\r\n", lines[8]);
+    EXPECT_EQ("Delete all Items from OPC Item View\r\n", lines[9]);
+    EXPECT_EQ("Clipboard cleared\r\n", lines[10]);
 }
 
 TEST(MainFrameTraceTest, ViewerAnsweringZeroGetsOnlyTheStartRecord) {

@@ -1,0 +1,142 @@
+// The main frame's commands: connection, item list, variables and options.
+#include "app/Globals.h"
+#include "app/MainFrame.h"
+#include "app/ConnectMenu.h"
+#include "opc/OpcConnection.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+#include "variables/ConversionSettings.h"
+#include "variables/VariableView.h"
+#include "views/BrowseView.h"
+#include "views/ItemView.h"
+
+int CMainFrame::Connect(UINT id) {
+    char name[kServerNameMax + 1] = {};
+    GetMenuStringA(m_hMenu, id, name, sizeof(name), MF_BYCOMMAND);
+    if (g_pItemView)
+        g_pItemView->DeleteAllItems();
+    if (g_pConnection) {
+        g_pConnection->Close();
+        delete g_pConnection;
+        g_pConnection = nullptr;
+    }
+    g_nServerIndex = (WORD)(id - ID_CONNECT_SERVER1);
+    g_pConnection = new OpcConnection;
+    Trace("Connect the Server:\"%s\"", name);
+    // A failed connect keeps its object without a server; the next connect replaces it.
+    if (g_pConnection->Open(name, g_nServerIndex + 1) >= 0) {
+        if (m_pBrowseView)
+            m_pBrowseView->FillTree();
+        m_bConnected = true;
+    }
+    return 1;
+}
+
+void CMainFrame::Disconnect() {
+    if (!g_pConversionSettings || !g_pConnection)
+        return;
+    if (g_pItemView)
+        g_pItemView->DeleteAllItems();
+    g_pConnection->Close();
+    delete g_pConnection;
+    g_pConnection = nullptr;
+    Trace("Disconnect from the Server");
+    if (m_pBrowseView)
+        m_pBrowseView->FillTree();
+}
+
+void CMainFrame::ToggleAcceptDelete() {
+    // CheckMenuItem answers the previous state: the stored value goes in, the old one comes out.
+    m_nAcceptDeleteCheck = CheckMenuItem(m_hMenu, ID_OPTIONS_ACCEPT_DELETE, m_nAcceptDeleteCheck);
+    bool wasChecked = m_nAcceptDeleteCheck != 0;
+    if (g_pItemView)
+        g_pItemView->m_deleteOnAccept = !wasChecked;
+    Trace(wasChecked ? "Verify the Items on Accept" : "Delete the Items on Accept");
+}
+
+BOOL CMainFrame::OnEditCommand(UINT id, int code, CCmdUI*) {
+    if (id != ID_EDIT_ADD_ALL && id != ID_EDIT_DELETE_ALL && id != ID_EDIT_ACCEPT &&
+        id != ID_EDIT_DELETE_ALL_VARIABLES)
+        return FALSE;
+    if (code != CN_COMMAND)
+        return code != CN_UPDATE_COMMAND_UI;
+    switch (id) {
+        case ID_EDIT_ADD_ALL:
+            Trace("Add all Items to the Korvane View");
+            if (g_pItemView)
+                g_pItemView->PreviewItems(true);
+            break;
+        case ID_EDIT_DELETE_ALL:
+            Trace("Remove all OPC - Items");
+            if (g_pItemView)
+                g_pItemView->DeleteAllItems();
+            break;
+        case ID_EDIT_ACCEPT:
+            Trace("Accept the Selected Items as KorvaneObjects");
+            if (g_pVariableView && g_pVariableView->Commit() >= 0 && g_pItemView)
+                g_pItemView->RemoveAcceptedItems();
+            break;
+        default:
+            Trace("Delete all Variables");
+            if (g_pVariableView)
+                g_pVariableView->DeleteAll();
+            break;
+    }
+    return TRUE;
+}
+
+BOOL CMainFrame::OnConnectionCommand(UINT id, int code, CCmdUI* pUI) {
+    if (id != ID_CONNECT_DISCONNECT)
+        return FALSE;
+    if (code == CN_UPDATE_COMMAND_UI)
+        pUI->Enable(g_pConnection != nullptr);
+    else if (code == CN_COMMAND)
+        Disconnect();
+    return TRUE;
+}
+
+BOOL CMainFrame::OnOptionCommand(UINT id, int code, CCmdUI* pUI) {
+    bool update = code == CN_UPDATE_COMMAND_UI;
+    bool run = code == CN_COMMAND;
+    switch (id) {
+        case ID_OPTIONS_OFFLINE:
+            if (update) {
+                pUI->Enable(g_pConnection != nullptr);
+                pUI->SetCheck(!m_bLiveData);
+            } else if (run && g_pConnection) {
+                m_bLiveData = !m_bLiveData;
+                if (m_bLiveData)
+                    g_pConnection->ResumeDataChange();
+                else
+                    g_pConnection->PauseDataChange();
+            }
+            return TRUE;
+        case ID_OPTIONS_HEXDUMP:
+            if (update) {
+                pUI->Enable(g_pConnection != nullptr);
+                if (g_pConnection)
+                    pUI->SetCheck(g_pConnection->m_hexDump);
+            } else if (run && g_pConnection) {
+                g_pConnection->m_hexDump = !g_pConnection->m_hexDump;
+            }
+            return TRUE;
+        case ID_OPTIONS_USE_SEPARATOR:
+            // After the hand-over the entry keeps its last check mark.
+            if (update && g_pConversionSettings)
+                pUI->SetCheck(g_pConversionSettings->IsSplitAtSeparator());
+            else if (run && g_pConversionSettings)
+                g_pConversionSettings->ToggleSplitAtSeparator();
+            return !update || g_pConversionSettings;
+        case ID_OPTIONS_ACCEPT_DELETE:
+            if (run)
+                ToggleAcceptDelete();
+            return !update;
+        default:
+            return FALSE;
+    }
+}
+
+BOOL CMainFrame::OnOwnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    return OnEditCommand(id, code, pUI) || OnConnectionCommand(id, code, pUI) || OnOptionCommand(id, code, pUI) ||
+           CFrameWnd::OnOwnCmdMsg(id, code, pUI);
+}

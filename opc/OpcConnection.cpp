@@ -1,0 +1,280 @@
+#include "opc/OpcConnection.h"
+
+#include <cstdio>
+
+#include "app/Globals.h"
+#include "app/MainFrame.h"
+#include "app/OpcBrowserApp.h"
+#include "framework/WinApp.h"
+#include "opc/OpcStatusDialog.h"
+#include "opc/ServerText.h"
+#include "trace/Trace.h"
+#include "views/ItemView.h"
+
+namespace {
+const DWORD kDefaultScanTime = 100;
+const OPCHANDLE kClientGroupHandle = 1;
+
+const char* CommandLine() {
+    auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
+    return app && app->m_lpCmdLine ? app->m_lpCmdLine : "";
+}
+
+bool StartedWithServerSwitches() {
+    auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    return frame && frame->m_bServerSwitches;
+}
+
+void SectionName(char* section, int deviceNumber) {
+    wsprintfA(section, "device%d", deviceNumber);
+}
+}  // namespace
+
+int ReadScanTime(const char* projectPath, int deviceNumber) {
+    // Without a command line there is no project file to read.
+    if (!projectPath || !projectPath[0])
+        return kDefaultScanTime;
+    char section[16];
+    SectionName(section, deviceNumber);
+    return (int)GetPrivateProfileIntA(section, "ScanTime", kDefaultScanTime, projectPath);
+}
+
+void WriteScanTime(const char* projectPath, int deviceNumber, int rate) {
+    if (!projectPath || !projectPath[0])
+        return;
+    char section[16], value[16];
+    SectionName(section, deviceNumber);
+    wsprintfA(value, "%d", rate);
+    WritePrivateProfileStringA(section, "ScanTime", value, projectPath);
+}
+
+OpcConnection::OpcConnection() : m_groupName(SysAllocString(L"VORUVEvozevuradeVivid")) {}
+
+OpcConnection::~OpcConnection() {
+    SysFreeString(m_groupName);
+}
+
+HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
+    m_serverText = serverText ? serverText : "";
+    if (m_serverText.empty())
+        return E_FAIL;
+    ServerTextParts parts = SplitServerText(m_serverText);
+    m_serverText = parts.server;
+    HRESULT hr = m_link.ConnectA(parts.machine.empty() ? nullptr : parts.machine.c_str(), parts.server.c_str(), true,
+                                 COINIT_APARTMENTTHREADED);
+    if (FAILED(hr))
+        return hr;
+    hr = CheckServerState();
+    if (FAILED(hr))
+        return hr;
+
+    const char* project = CommandLine();
+    DWORD requested = ReadScanTime(project, deviceNumber);
+    DWORD revised = 0;
+    hr = m_link.GetServer()->AddGroup(m_groupName, TRUE, requested, kClientGroupHandle, nullptr, nullptr,
+                                      LOCALE_SYSTEM_DEFAULT, &m_hGroup, &revised, __uuidof(IOPCItemMgt),
+                                      (IUnknown**)&m_pItemMgt);
+    if (FAILED(hr)) {
+        m_pItemMgt = nullptr;
+        m_hGroup = 0;
+        Close();
+        return hr;
+    }
+    if (!StartedWithServerSwitches() && revised != requested) {
+        char text[512];
+        snprintf(text, sizeof(text),
+                 "Angeforderte Aktualtisierungsrate: %d\r\nAktualisierungsrate in dem Server: %d\r\n"
+                 "Sollen die Einstllungen in die schnittstellenkonfiguration \xfc"
+                 "bernommen werden?",
+                 (int)requested, (int)revised);
+        if (AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES)
+            WriteScanTime(project, deviceNumber, (int)revised);
+    }
+    hr = m_link.GetServer()->QueryInterface(__uuidof(IOPCBrowseServerAddressSpace), (void**)&m_pBrowse);
+    if (FAILED(hr)) {
+        m_pBrowse = nullptr;
+        Close();
+        return hr;
+    }
+    hr = m_pItemMgt->QueryInterface(__uuidof(IOPCAsyncIO), (void**)&m_pAsyncIO);
+    if (FAILED(hr)) {
+        // Not closed here: the frame treats the connect as failed and replaces the object later.
+        m_pAsyncIO = nullptr;
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT OpcConnection::CheckServerState() {
+    OPCSERVERSTATUS* status = nullptr;
+    HRESULT hr = m_link.GetServer()->GetStatus(&status);
+    if (FAILED(hr) || !status)
+        return S_OK;
+    IMalloc* malloc = m_link.GetMalloc();
+    DWORD state = status->dwServerState;
+    auto freeStatus = [&] {
+        if (status->szVendorInfo)
+            malloc->Free(status->szVendorInfo);
+        malloc->Free(status);
+    };
+    bool goOn = true;
+    if (state == OPC_STATUS_RUNNING || state == OPC_STATUS_TEST) {
+        goOn = true;
+    } else if (state == OPC_STATUS_FAILED) {
+        AfxMessageBox("Der Server konnte nicht richtig getartet werden", MB_OK);
+        goOn = false;
+    } else if (state == OPC_STATUS_NOCONFIG || state == OPC_STATUS_SUSPENDED) {
+        OpcStatusDialog wait(m_link.GetServer(), malloc, state);
+        goOn = wait.DoModal() != IDCANCEL;
+    } else {
+        char text[64];
+        wsprintfA(text, "Unbekannter Status: '%X'!", state);
+        goOn = AfxMessageBox(text, MB_OKCANCEL) != IDCANCEL;
+    }
+    freeStatus();
+    if (!goOn) {
+        Close();
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+void OpcConnection::FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath) {
+    *def = {};
+    def->szAccessPath = accessPath;
+    // Item IDs are ANSI text in the program; the server gets them as wide strings.
+    int n = MultiByteToWideChar(CP_ACP, 0, itemId, -1, nullptr, 0);
+    BSTR id = SysAllocStringLen(nullptr, n > 0 ? n - 1 : 0);
+    if (id && n > 0)
+        MultiByteToWideChar(CP_ACP, 0, itemId, -1, id, n);
+    def->szItemID = id;
+    def->bActive = TRUE;
+    def->hClient = clientHandle;
+    def->dwBlobSize = 0;
+    def->pBlob = nullptr;
+    def->vtRequestedDataType = VT_EMPTY;
+}
+
+HRESULT OpcConnection::AddItem(const char* itemId) {
+    if (!m_adviseCookie) {
+        HRESULT hr = StartDataChange();
+        if (FAILED(hr))
+            return hr;
+    }
+    if (!g_pItemView || !m_pItemMgt)
+        return E_FAIL;
+    if (g_pItemView->FindAndSelect(itemId))
+        return E_FAIL;
+    wchar_t empty[] = L"";
+    OPCITEMDEF def;
+    FillItemDef(&def, itemId, g_pItemView->NextClientHandle(), empty);
+    OPCITEMRESULT* results = nullptr;
+    HRESULT* errors = nullptr;
+    HRESULT hr = m_pItemMgt->AddItems(1, &def, &results, &errors);
+    SysFreeString(def.szItemID);
+    IMalloc* malloc = m_link.GetMalloc();
+    if (!results) {
+        if (errors)
+            malloc->Free(errors);
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    // A server that answers without an error array gets the call's own result for the item.
+    HRESULT itemError = errors ? errors[0] : hr;
+    HRESULT result = itemError;
+    if (SUCCEEDED(itemError))
+        result = g_pItemView->AddItem(itemId, results[0]);
+    if (results[0].pBlob)
+        malloc->Free(results[0].pBlob);
+    malloc->Free(results);
+    if (errors)
+        malloc->Free(errors);
+    return result;
+}
+
+HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
+    if (!g_pItemView || !m_pItemMgt)
+        return E_FAIL;
+    int base = g_pItemView->NextClientHandle();
+    if (!m_adviseCookie) {
+        HRESULT hr = StartDataChange();
+        if (FAILED(hr))
+            return hr;
+    }
+    std::vector<std::string> kept;
+    for (const std::string& id : itemIds) {
+        if (!g_pItemView->FindAndSelect(id.c_str()))
+            kept.push_back(id);
+    }
+    itemIds = kept;
+    if (kept.empty())
+        return E_FAIL;
+    std::vector<OPCITEMDEF> defs(kept.size());
+    wchar_t empty[] = L"";
+    for (size_t i = 0; i < kept.size(); ++i)
+        FillItemDef(&defs[i], kept[i].c_str(), base + (OPCHANDLE)i, empty);
+    OPCITEMRESULT* results = nullptr;
+    HRESULT* errors = nullptr;
+    HRESULT hr = m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors);
+    for (OPCITEMDEF& d : defs)
+        SysFreeString(d.szItemID);
+    IMalloc* malloc = m_link.GetMalloc();
+    if (!results) {
+        if (errors)
+            malloc->Free(errors);
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    HRESULT result = hr;
+    for (size_t i = 0; i < kept.size(); ++i) {
+        HRESULT itemError = errors ? errors[i] : hr;
+        if (SUCCEEDED(itemError))
+            result = g_pItemView->AddItem(kept[i].c_str(), results[i]);
+        else
+            g_pItemView->RetireClientHandle();  // later rows keep matching their handles
+        if (results[i].pBlob)
+            malloc->Free(results[i].pBlob);
+    }
+    malloc->Free(results);
+    if (errors)
+        malloc->Free(errors);
+    return result;
+}
+
+HRESULT OpcConnection::RemoveItem(OPCHANDLE hServer) {
+    if (!m_pItemMgt)
+        return E_FAIL;
+    HRESULT* errors = nullptr;
+    HRESULT hr = m_pItemMgt->RemoveItems(1, &hServer, &errors);
+    if (errors)
+        m_link.GetMalloc()->Free(errors);
+    return hr;
+}
+
+HRESULT OpcConnection::Close() {
+    StopDataChange();
+    if (m_pAsyncIO) {
+        m_pAsyncIO->Release();
+        m_pAsyncIO = nullptr;
+        Trace("Release IOPCAsyncIO");
+    }
+    if (m_hGroup && m_link.GetServer()) {
+        m_link.GetServer()->RemoveGroup(m_hGroup, TRUE);
+        Trace("Remove Group");
+        m_hGroup = 0;
+    }
+    if (m_pItemMgt) {
+        m_pItemMgt->Release();
+        m_pItemMgt = nullptr;
+        Trace("Release IOPCItemMgt");
+    }
+    if (m_pBrowse) {
+        m_pBrowse->Release();
+        m_pBrowse = nullptr;
+        Trace("Release IOPCBrowseServerAddressSpace");
+    }
+    if (m_link.GetServer()) {
+        Trace("Disconnect from Server");
+        m_link.ReleaseAll();
+        Trace("Connection Terminated");
+    }
+    return S_OK;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The program's one live link to an OPC server: connection, server state check, the group
+// "VORUVEvozevuradeVivid", items, the data-change subscription and browsing.
+#include <string>
+#include <vector>
+
+#include "opc/OpcDa.h"
+#include "opc/OpcDataCallback.h"
+#include "opc/OpcServerLink.h"
+
+class OpcAdviseSink;
+
+class OpcConnection : public OpcDataCallback {
+public:
+    OpcConnection();
+    ~OpcConnection() override;
+    OpcConnection(const OpcConnection&) = delete;
+    OpcConnection& operator=(const OpcConnection&) = delete;
+
+    HRESULT Open(const char* serverText, int deviceNumber);
+    HRESULT Close();
+    HRESULT AddItem(const char* itemId);
+    // Duplicates of listed items are removed from itemIds and skipped.
+    HRESULT AddItems(std::vector<std::string>& itemIds);
+    HRESULT RemoveItem(OPCHANDLE hServer);
+
+    HRESULT StartDataChange();
+    void PauseDataChange();
+    void ResumeDataChange();
+
+    void OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) override;
+
+    // The connection holds a server.
+    bool HasServer() const { return m_link.GetServer() != nullptr; }
+    const std::string& ServerText() const { return m_serverText; }
+    IOPCBrowseServerAddressSpace* Browser() const { return m_pBrowse; }
+    OpcServerLink& Link() { return m_link; }
+
+    std::string m_serverText;
+    bool m_hexDump = true;
+
+private:
+    HRESULT CheckServerState();
+    // Ends the subscription and drops the sink (first steps of Close).
+    void StopDataChange();
+    // The item definition for one ID; the BSTR in it is the caller's to free.
+    void FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath);
+
+    OpcServerLink m_link;
+    IOPCBrowseServerAddressSpace* m_pBrowse = nullptr;
+    IOPCAsyncIO* m_pAsyncIO = nullptr;
+    IOPCItemMgt* m_pItemMgt = nullptr;
+    OpcAdviseSink* m_pSink = nullptr;
+    OPCHANDLE m_hGroup = 0;
+    BSTR m_groupName = nullptr;
+    DWORD m_adviseCookie = 0;
+};
+
+// The requested update rate of a device: "ScanTime" of section "device%d" in the project file
+// named by the command line; 100 ms without one.
+int ReadScanTime(const char* projectPath, int deviceNumber);
+void WriteScanTime(const char* projectPath, int deviceNumber, int rate);

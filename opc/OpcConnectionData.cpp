@@ -1,0 +1,49 @@
+// The data-change side of OpcConnection: the subscription and the texts of each notification.
+#include "app/Globals.h"
+#include "opc/DataChangeTexts.h"
+#include "opc/OpcAdviseSink.h"
+#include "opc/OpcConnection.h"
+#include "trace/Trace.h"
+#include "views/ItemView.h"
+
+HRESULT OpcConnection::StartDataChange() {
+    if (m_pSink)
+        return S_OK;
+    if (!m_pAsyncIO)
+        return E_FAIL;
+    // On failure nothing is left behind: no sink, cookie 0.
+    return OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie);
+}
+
+void OpcConnection::StopDataChange() {
+    if (m_pSink && m_adviseCookie) {
+        m_pSink->Unadvise();
+        Trace("Inactivate Advise Data");
+        m_adviseCookie = 0;
+    }
+    if (m_pSink) {
+        m_pSink->Release();
+        m_pSink = nullptr;
+        Trace("Release AdviseSink");
+    }
+}
+
+void OpcConnection::PauseDataChange() {
+    if (m_pSink)
+        m_pSink->Unadvise();
+    m_adviseCookie = 0;
+}
+
+void OpcConnection::ResumeDataChange() {
+    if (m_pSink)
+        m_pSink->Advise(&m_adviseCookie);
+}
+
+void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) {
+    if (!g_pItemView || !header)
+        return;
+    for (const DataChangeText& t : DataChangeTexts(*header, items, values, m_hexDump)) {
+        if (!t.bSkipped)
+            g_pItemView->SetItemValue(t.valueText.c_str(), t.qualityText.c_str(), (int)t.hClient);
+    }
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Rebuilds one VARIANT from its OPC Data Access 1.0 stream encoding:
+// - a 16-byte VARIANT image (its pointer fields mean nothing here);
+// - VT_BSTR: then a DWORD byte length L, L bytes of UTF-16 and a 2-byte terminator;
+// - VT_ARRAY | t: then a 24-byte SAFEARRAY descriptor whose only trusted fields are the element
+//   count (at +16) and the lower bound (at +20), then the elements: plain types packed, BSTRs
+//   each as above, VARIANTs each as a complete value of this same encoding.
+#include <windows.h>
+#include <oleauto.h>
+
+#include "opc/StreamReader.h"
+
+// Nested VT_ARRAY | VT_VARIANT levels below a value; one more fails it.
+constexpr int kStreamValueMaxDepth = 16;
+
+// Reads the value at the reader's position into *pDest, which must be VT_EMPTY on entry.
+// Returns the bytes used (the reader has moved past them) or -1 when the value cannot be
+// rebuilt; *pDest is then VT_EMPTY, nothing is left allocated, and the reader is spent.
+//
+// Failed values:
+// - anything reaching past the reader's end, including element counts and BSTR lengths that
+//   cannot fit in the bytes left (checked before anything is allocated);
+// - VT_BYREF, and VT_UNKNOWN, VT_DISPATCH, VT_RECORD or a bare VT_VARIANT as scalar or element
+//   type: their bytes are pointers of the server's process, which clearing would follow;
+// - arrays of any element type other than plain data, VT_BSTR and VT_VARIANT;
+// - arrays whose last index would not fit a LONG, or nested deeper than kStreamValueMaxDepth;
+// - allocation failures.
+// Tolerated:
+// - an odd BSTR byte length: its last byte is dropped (the position still moves by L + 6);
+// - a text ends at its first zero character; a scalar with L = 0 gives a null BSTR, an array
+//   element with L = 0 an empty one;
+// - a scalar type this reader does not know arrives as VT_EMPTY, 16 bytes used.
+long ReadStreamValue(VARIANT* pDest, StreamReader& reader);

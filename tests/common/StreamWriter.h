@@ -1,0 +1,64 @@
+#pragma once
+// Test-side writer of OPC Data Access 1.0 streams, the counterpart of the program's reader:
+// values as 16-byte VARIANT images with their extra data, and whole notifications around them.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <string>
+#include <vector>
+
+#include "opc/OpcDa.h"
+
+class StreamWriter {
+  public:
+    StreamWriter& U16(WORD value);
+    StreamWriter& U32(DWORD value);
+    StreamWriter& Raw(const void* pData, size_t size);
+    StreamWriter& Raw(const std::vector<BYTE>& bytes) { return Raw(bytes.data(), bytes.size()); }
+
+    // A VARIANT image: the type, six reserved bytes, then up to 8 value bytes (zero-padded).
+    // The pointer bytes of strings and arrays are filled with a recognisable garbage address.
+    StreamWriter& Image(VARTYPE type, const void* pValue = nullptr, size_t valueSize = 0);
+    StreamWriter& I2(SHORT value) { return Image(VT_I2, &value, sizeof(value)); }
+    StreamWriter& I4(LONG value) { return Image(VT_I4, &value, sizeof(value)); }
+    StreamWriter& R8(double value) { return Image(VT_R8, &value, sizeof(value)); }
+    StreamWriter& Bool(bool value);
+    // A VT_BSTR value; its length prefix is the text's byte count.
+    StreamWriter& Bstr(const std::wstring& text);
+    // Length, characters and terminator of one string, as after a VT_BSTR image or per element.
+    StreamWriter& BstrBody(const std::wstring& text);
+    // A VT_ARRAY | elementType image and its descriptor (element count and lower bound); the
+    // elements follow with further calls.
+    StreamWriter& ArrayHead(VARTYPE elementType, ULONG count, LONG lower = 0);
+    StreamWriter& Ui1Array(const std::vector<BYTE>& bytes, LONG lower = 0);
+
+    const std::vector<BYTE>& Bytes() const { return m_bytes; }
+    size_t Size() const { return m_bytes.size(); }
+
+  private:
+    std::vector<BYTE> m_bytes;
+};
+
+struct StreamItem {
+    OPCHANDLE hClient;
+    WORD wQuality;
+    std::vector<BYTE> value;  // one encoded value
+};
+
+// A whole DATA stream (DATATIME with bWithTime): the group header with dwSize the total, the
+// item headers with the values' real offsets, then the values.
+std::vector<BYTE> DataStreamBytes(const std::vector<StreamItem>& items,
+                                  bool bWithTime = false,
+                                  HRESULT hrStatus = S_OK,
+                                  OPCHANDLE hClientGroup = 1);
+// A WRITECOMPLETE stream: its 16-byte header and one result per item.
+std::vector<BYTE> WriteCompleteBytes(const std::vector<OPCITEMHEADERWRITE>& items, OPCHANDLE hClientGroup = 1);
+
+void PatchDword(std::vector<BYTE>& bytes, size_t offset, DWORD value);
+DWORD DwordAt(const std::vector<BYTE>& bytes, size_t offset);
+
+// A movable global block of exactly size bytes, filled from the front of bytes.
+HGLOBAL GlobalBlock(const std::vector<BYTE>& bytes, size_t size);
+inline HGLOBAL GlobalBlock(const std::vector<BYTE>& bytes) {
+    return GlobalBlock(bytes, bytes.size());
+}

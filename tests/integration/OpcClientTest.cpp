@@ -1,0 +1,369 @@
+// The OPC client against the simulation server: server link, connection with the real frame and
+// item list, live values, pause and hex dump, and the teardown order.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "app/Globals.h"
+#include "common/FrameHarness.h"
+#include "common/SimServerFixture.h"
+#include "common/TraceCapture.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
+#include "opc/DiagnosticTexts.h"
+#include "opc/OpcConnection.h"
+#include "opc/OpcServerLink.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+#include "views/ItemView.h"
+
+namespace {
+
+const char kSmallPlant[] =
+    "organization hierarchical\n"
+    "state running\n"
+    "item Heartbeat VT_BOOL R toggle\n"
+    "branch Line\n"
+    "  item Count VT_I4 RW ramp 0 1 1000\n"
+    "  item Name VT_BSTR R fixed \"abc\"\n"
+    "  item Flag VT_BOOL RW fixed true\n"
+    "  item Real VT_R8 RW fixed 1.5\n"
+    "  item Bytes VT_UI1[3] R fixed 10|255|0\n"
+    "  item Ramp VT_UI1[2] R ramp 0 1 200\n"
+    "  item Write VT_UI2 W fixed 1\n"
+    "end\n";
+
+std::vector<std::string> Lines(const TraceCapture& capture) {
+    std::vector<std::string> lines;
+    for (const TraceRecord& r : capture.Records())
+        lines.push_back(r.kind == kTraceRecordStart ? "<start>" : std::string(r.bytes.c_str()));
+    return lines;
+}
+
+// Lines from the last one equal to `first` on.
+std::vector<std::string> LinesFrom(const TraceCapture& capture, const std::string& first) {
+    std::vector<std::string> all = Lines(capture);
+    for (size_t i = all.size(); i-- > 0;) {
+        if (all[i] == first + "\r\n")
+            return std::vector<std::string>(all.begin() + i, all.end());
+    }
+    return {};
+}
+
+std::string Cell(int row, int col) {
+    return g_pItemView->GetListCtrl().GetItemText(row, col);
+}
+
+class ServerLinkTest : public SimServerFixture {
+protected:
+    void SetUp() override {
+        SimServerFixture::SetUp();
+        UseConfig(kSmallPlant);
+        SetMessageBoxHook([this](HWND, const char* text, const char*, UINT) {
+            m_boxes.push_back(text);
+            return IDOK;
+        });
+    }
+    void TearDown() override {
+        SetMessageBoxHook(nullptr);
+        SimServerFixture::TearDown();
+    }
+    std::vector<std::string> m_boxes;
+};
+
+TEST_F(ServerLinkTest, VersionIndependentProgIdFollowsCurVer) {
+    OpcServerLink link;
+    std::wstring versioned;
+    ASSERT_EQ(S_OK, link.ReadCurVer("ZZSim.OpcServer", &versioned));
+    EXPECT_EQ(L"ZZSim.OpcServer.1", versioned);
+    ASSERT_EQ(S_OK, link.ReadCurVer("ZZSim.OpcServer.1", &versioned));
+    EXPECT_EQ(L"ZZSim.OpcServer.1", versioned);
+    ASSERT_EQ(S_OK, link.ConnectA(nullptr, "ZZSim.OpcServer", true, COINIT_APARTMENTTHREADED));
+    EXPECT_NE(nullptr, link.GetServer());
+    EXPECT_NE(nullptr, link.GetMalloc());
+    EXPECT_TRUE(m_boxes.empty());
+}
+
+TEST_F(ServerLinkTest, SecondConnectFailsAndKeepsTheFirst) {
+    OpcServerLink link;
+    ASSERT_EQ(S_OK, link.ConnectA(nullptr, "ZZSim.OpcServer", true, COINIT_APARTMENTTHREADED));
+    IOPCServer* first = link.GetServer();
+    EXPECT_EQ(E_FAIL, link.ConnectA(nullptr, "ZZSim.OpcServer", true, COINIT_APARTMENTTHREADED));
+    EXPECT_EQ(first, link.GetServer());
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(0u, m_boxes[0].find("Already connected to an OPC Server!"));
+    // A second link in the same process succeeds although process security is set already.
+    OpcServerLink second;
+    EXPECT_EQ(S_OK, second.ConnectA(nullptr, "ZZSim.OpcServer.1", true, COINIT_APARTMENTTHREADED));
+}
+
+TEST_F(ServerLinkTest, UnknownProgIdReportsAndLeavesTheLinkIdle) {
+    OpcServerLink link;
+    EXPECT_TRUE(FAILED(link.ConnectA(nullptr, "No.Such.Server", true, COINIT_APARTMENTTHREADED)));
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(0u, m_boxes[0].find("Function 'CLSIDFromProgID' failed !"));
+    EXPECT_EQ(nullptr, link.GetServer());
+    EXPECT_FALSE(link.IsComInitialized());
+}
+
+TEST_F(ServerLinkTest, RemoteLookupOnlyForProgIdsUnknownHere) {
+    OpcServerLink local;
+    // Registered here: resolved here, the remote enumerator is never asked.
+    EXPECT_EQ(S_OK, local.ConnectA("\\\\nohost", "ZZSim.OpcServer", true, COINIT_APARTMENTTHREADED));
+    EXPECT_TRUE(m_boxes.empty());
+    OpcServerLink remote;
+    EXPECT_TRUE(FAILED(remote.ConnectA("\\\\nohost", "Not.Registered.Here", true, COINIT_APARTMENTTHREADED)));
+    // The local miss is silent; only the enumerator's failure is shown.
+    ASSERT_EQ(1u, m_boxes.size());
+    EXPECT_EQ(0u, m_boxes[0].find("Cannot connect to OPCBrowser on remote machine !"));
+    EXPECT_FALSE(remote.IsComInitialized());
+}
+
+TEST_F(ServerLinkTest, RunningOnlyServerIsNeverStarted) {
+    OpcServerLink link;
+    LONG before = Counters().nServers;
+    EXPECT_TRUE(FAILED(link.CreateServer(nullptr, kRunningOnlyServerClsid, false, COINIT_APARTMENTTHREADED)));
+    EXPECT_EQ(nullptr, link.GetServer());
+    EXPECT_FALSE(link.IsComInitialized());
+    EXPECT_EQ(before, Counters().nServers);
+}
+
+class ConnectionTest : public SimServerFixture {
+protected:
+    void SetUp() override {
+        SimServerFixture::SetUp();
+        UseConfig(m_config);
+    }
+    void TearDown() override {
+        m_frame.reset();
+        SimServerFixture::TearDown();
+    }
+    // Starts the frame; a lone /u1 connects at the first idle update.
+    void Start(const std::string& cmdLine = "/u1 ZZSim.OpcServer") {
+        m_frame.reset(new FrameHarness(cmdLine.c_str()));
+        m_frame->Idle();
+    }
+    void Notify() {
+        NotifyNow();
+        m_frame->Idle();
+    }
+
+    std::string m_config = kSmallPlant;
+    TraceCapture m_capture;
+    KorvaneIni m_ini{nullptr};
+    std::unique_ptr<FrameHarness> m_frame;
+};
+
+TEST_F(ConnectionTest, AutoConnectCreatesTheGroupAndClearsTheList) {
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_TRUE(g_pConnection->HasServer());
+    EXPECT_EQ("ZZSim.OpcServer", g_pConnection->ServerText());
+    EXPECT_EQ(100u, Counters().dwLastRequestedRate);
+    EXPECT_EQ(0, g_pItemView->GetListCtrl().GetItemCount());
+    EXPECT_EQ(1, (int)LogLines("AddGroup name=\"VORUVEvozevuradeVivid\"").size());
+    EXPECT_TRUE(m_frame->Frame()->m_bConnected);
+    EXPECT_TRUE(m_frame->Boxes().empty());
+}
+
+TEST_F(ConnectionTest, AddedItemsShowTypeAccessAndLiveValues) {
+    Start();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Name"));
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Flag"));
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Write"));
+    EXPECT_EQ(1u, Counters().nDAdvise);
+    EXPECT_EQ("Line.Count", Cell(0, 0));
+    EXPECT_EQ("VT_I4", Cell(0, 1));
+    EXPECT_EQ("R/W", Cell(0, 2));
+    EXPECT_EQ("R", Cell(1, 2));
+    EXPECT_EQ("W", Cell(3, 2));
+    EXPECT_EQ("", CItemView::AccessText(0));
+    Notify();
+    EXPECT_NE("?", Cell(0, 3));
+    EXPECT_EQ("abc", Cell(1, 3));
+    EXPECT_EQ("On", Cell(2, 3));
+    EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(0, 4));
+}
+
+TEST_F(ConnectionTest, DuplicateIdSelectsTheRowAndRequestsNothing) {
+    Start();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Name"));
+    DWORD requests = Counters().nAddItems;
+    EXPECT_EQ(E_FAIL, g_pConnection->AddItem("LINE.COUNT"));
+    EXPECT_EQ(requests, Counters().nAddItems);
+    EXPECT_EQ(2, g_pItemView->GetListCtrl().GetItemCount());
+    EXPECT_TRUE(g_pItemView->GetListCtrl().GetItemState(0, LVIS_SELECTED));
+}
+
+TEST_F(ConnectionTest, RejectedItemOfABatchKeepsLaterHandlesOnTheirRows) {
+    m_config += "reject Line.Name\n";
+    UseConfig(m_config);
+    Start();
+    std::vector<std::string> ids = {"Line.Count", "Line.Name", "Line.Flag", "Line.Bytes", "Heartbeat"};
+    g_pConnection->AddItems(ids);
+    ASSERT_EQ(4, g_pItemView->GetListCtrl().GetItemCount());
+    EXPECT_EQ("Line.Flag", Cell(1, 0));
+    EXPECT_EQ("Heartbeat", Cell(3, 0));
+    Notify();
+    EXPECT_EQ("On", Cell(1, 3));
+    EXPECT_EQ("0A FF 00 ", Cell(2, 3));
+    EXPECT_NE("?", Cell(3, 3));
+}
+
+TEST_F(ConnectionTest, OfflinePausesValuesAndResumesWithoutReAdding) {
+    Start();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    Notify();
+    std::string first = Cell(0, 3);
+    SendMessageA(m_frame->Frame()->m_hWnd, WM_COMMAND, ID_OPTIONS_OFFLINE, 0);
+    EXPECT_FALSE(m_frame->Frame()->m_bLiveData);
+    EXPECT_EQ(1u, Counters().nDUnadvise);
+    Notify();
+    Notify();
+    EXPECT_EQ(first, Cell(0, 3));
+    DWORD adds = Counters().nAddItems;
+    SendMessageA(m_frame->Frame()->m_hWnd, WM_COMMAND, ID_OPTIONS_OFFLINE, 0);
+    EXPECT_EQ(2u, Counters().nDAdvise);
+    Notify();
+    EXPECT_NE(first, Cell(0, 3));
+    EXPECT_EQ(adds, Counters().nAddItems);
+}
+
+TEST_F(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
+    Start();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Bytes"));
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Real"));
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Ramp"));
+    Notify();
+    EXPECT_EQ("0A FF 00 ", Cell(0, 3));
+    EXPECT_EQ("?", Cell(1, 3));  // VT_R8 has no text: the row keeps its value
+    EXPECT_EQ(6u, Cell(2, 3).size());
+    SendMessageA(m_frame->Frame()->m_hWnd, WM_COMMAND, ID_OPTIONS_HEXDUMP, 0);
+    EXPECT_FALSE(g_pConnection->m_hexDump);
+    Notify();
+    EXPECT_NE(std::string::npos, Cell(2, 3).find("| "));
+}
+
+TEST_F(ConnectionTest, DisconnectTearsDownInOrder) {
+    Start();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    SendMessageA(m_frame->Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_DISCONNECT, 0);
+    EXPECT_EQ(nullptr, g_pConnection);
+    std::vector<std::string> expected = {"Delete all Items from OPC Item View\r\n",
+                                         "Inactivate Advise Data\r\n",
+                                         "Release AdviseSink\r\n",
+                                         "Release IOPCAsyncIO\r\n",
+                                         "Remove Group\r\n",
+                                         "Release IOPCItemMgt\r\n",
+                                         "Release IOPCBrowseServerAddressSpace\r\n",
+                                         "Disconnect from Server\r\n",
+                                         "Connection Terminated\r\n",
+                                         "Disconnect from the Server\r\n"};
+    EXPECT_EQ(expected, LinesFrom(m_capture, "Delete all Items from OPC Item View"));
+    EXPECT_EQ(0, LiveObjects());
+}
+
+TEST_F(ConnectionTest, FailedServerStateClosesWithItsMessage) {
+    UseConfig(std::string(kSmallPlant) + "state failed\n");
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_FALSE(g_pConnection->HasServer());
+    ASSERT_EQ(1u, m_frame->Boxes().size());
+    EXPECT_EQ("Der Server konnte nicht richtig getartet werden", m_frame->Boxes()[0].text);
+    EXPECT_FALSE(m_frame->Frame()->m_bConnected);
+}
+
+TEST_F(ConnectionTest, UnknownServerStateAsksAndCancelFails) {
+    UseConfig(std::string(kSmallPlant) + "state 9\n");
+    FrameHarness h("/u2 ZZSim.OpcServer");
+    h.QueueAnswers({IDCANCEL});
+    SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);
+    ASSERT_EQ(1u, h.Boxes().size());
+    EXPECT_EQ("Unbekannter Status: '9'!", h.Boxes()[0].text);
+    EXPECT_EQ((UINT)MB_OKCANCEL, h.Boxes()[0].type);
+    EXPECT_FALSE(g_pConnection->HasServer());
+    SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);  // OK this time
+    EXPECT_TRUE(g_pConnection->HasServer());
+}
+
+TEST_F(ConnectionTest, SuspendedServerIsWaitedForUntilRunning) {
+    UseConfig(std::string(kSmallPlant) + "state suspended 1 running\n");
+    std::string shown;
+    CDialog::SetNextInitHook([&](CDialog& dlg) { shown = dlg.GetWindowText(); });
+    DWORD start = GetTickCount();
+    Start();
+    EXPECT_EQ("Status OPC - Server", shown);
+    EXPECT_TRUE(g_pConnection->HasServer());
+    EXPECT_GE(GetTickCount() - start, 1500u);  // one tick to poll, one to see it running
+}
+
+TEST_F(ConnectionTest, CancelledWaitFailsTheConnect) {
+    UseConfig(std::string(kSmallPlant) + "state suspended\n");
+    CDialog::SetNextInitHook([](CDialog& dlg) { dlg.PostMessage(WM_COMMAND, IDCANCEL); });
+    Start();
+    EXPECT_FALSE(g_pConnection->HasServer());
+    EXPECT_EQ(0u, Counters().nAddGroup);
+}
+
+TEST_F(ConnectionTest, RevisedRateIsOfferedForTheProjectFile) {
+    UseConfig(std::string(kSmallPlant) + "revise_rate 250\n");
+    TempFile project("zz_rate.kri", "[device2]\r\nname=ZZSim.OpcServer\r\nOPCServer=1\r\nScanTime=40\r\n");
+    FrameHarness h(project.Path().c_str());
+    SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);
+    EXPECT_EQ(40u, Counters().dwLastRequestedRate);
+    ASSERT_EQ(1u, h.Boxes().size());
+    EXPECT_EQ(
+        "Angeforderte Aktualtisierungsrate: 40\r\nAktualisierungsrate in dem Server: 250\r\n"
+        "Sollen die Einstllungen in die schnittstellenkonfiguration \xfc"
+        "bernommen werden?",
+        h.Boxes()[0].text);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, project.Path().c_str());
+    EXPECT_EQ(250u, GetPrivateProfileIntA("device2", "ScanTime", 0, project.Path().c_str()));
+}
+
+TEST_F(ConnectionTest, ServerSwitchesNeverAskAboutTheRate) {
+    UseConfig(std::string(kSmallPlant) + "revise_rate 250\n");
+    Start();
+    EXPECT_TRUE(g_pConnection->HasServer());
+    EXPECT_TRUE(m_frame->Boxes().empty());
+}
+
+TEST_F(ConnectionTest, ConnectEntriesAndNewItemFollowTheServer) {
+    Start();
+    CMainFrame* f = m_frame->Frame();
+    HMENU edit = GetSubMenu(f->m_hMenu, 1);
+    HMENU connect = GetSubMenu(f->m_hMenu, 2);
+    f->UpdateMenuPopup(edit);
+    f->UpdateMenuPopup(connect);
+    EXPECT_TRUE(GetMenuState(f->m_hMenu, ID_CONNECT_SERVER1, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(f->m_hMenu, ID_EDIT_NEW_ITEM, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(f->m_hMenu, ID_CONNECT_DISCONNECT, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(ConnectionTest, WithheldAsyncInterfaceFailsTheConnectButKeepsTheServer) {
+    UseConfig(std::string(kSmallPlant) + "withhold asyncio\n");
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_TRUE(g_pConnection->HasServer());
+    EXPECT_FALSE(m_frame->Frame()->m_bConnected);
+    EXPECT_TRUE(FAILED(g_pConnection->AddItem("Line.Count")));
+}
+
+TEST_F(ConnectionTest, AcceptDeleteToggleTracesAndFlipsTheFlag) {
+    Start();
+    HWND f = m_frame->Frame()->m_hWnd;
+    SendMessageA(f, WM_COMMAND, ID_OPTIONS_ACCEPT_DELETE, 0);
+    EXPECT_FALSE(g_pItemView->m_deleteOnAccept);
+    EXPECT_FALSE(GetMenuState(m_frame->Frame()->m_hMenu, ID_OPTIONS_ACCEPT_DELETE, MF_BYCOMMAND) & MF_CHECKED);
+    SendMessageA(f, WM_COMMAND, ID_OPTIONS_ACCEPT_DELETE, 0);
+    EXPECT_TRUE(g_pItemView->m_deleteOnAccept);
+    EXPECT_TRUE(GetMenuState(m_frame->Frame()->m_hMenu, ID_OPTIONS_ACCEPT_DELETE, MF_BYCOMMAND) & MF_CHECKED);
+    std::vector<std::string> lines = LinesFrom(m_capture, "Verify the Items on Accept");
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ("Delete the Items on Accept\r\n", lines[1]);
+}
+
+}  // namespace

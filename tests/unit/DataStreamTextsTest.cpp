@@ -1,0 +1,154 @@
+// The Value and Quality texts a data-change notification writes into the item list.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "opc/DataChangeTexts.h"
+#include "opc/DiagnosticTexts.h"
+
+namespace {
+
+class Value {
+  public:
+    Value() { VariantInit(&m_value); }
+    ~Value() { VariantClear(&m_value); }
+    Value(const Value&) = delete;
+    Value& operator=(const Value&) = delete;
+    VARIANT* operator->() { return &m_value; }
+    const VARIANT& operator*() const { return m_value; }
+
+  private:
+    VARIANT m_value;
+};
+
+void SetBytes(Value& value, const std::vector<BYTE>& bytes, LONG lower = 0) {
+    value->vt = VT_ARRAY | VT_UI1;
+    value->parray = SafeArrayCreateVector(VT_UI1, lower, static_cast<ULONG>(bytes.size()));
+    void* pData = nullptr;
+    SafeArrayAccessData(value->parray, &pData);
+    if (!bytes.empty()) {
+        memcpy(pData, bytes.data(), bytes.size());
+    }
+    SafeArrayUnaccessData(value->parray);
+}
+
+std::string TextOf(const Value& value, bool bHexDump = true) {
+    std::string text = "<none>";
+    if (!ItemValueText(*value, bHexDump, &text)) {
+        return "<skipped>";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(DataStreamTextsTest, BoolShowsOnOrOff) {
+    Value on;
+    on->vt = VT_BOOL;
+    on->boolVal = VARIANT_TRUE;
+    EXPECT_EQ("On", TextOf(on));
+    Value odd;
+    odd->vt = VT_BOOL;
+    odd->boolVal = 1;
+    EXPECT_EQ("On", TextOf(odd));
+    Value off;
+    off->vt = VT_BOOL;
+    EXPECT_EQ("Off", TextOf(off));
+}
+
+TEST(DataStreamTextsTest, ListedScalarsUseTheSystemConversion) {
+    Value i2;
+    i2->vt = VT_I2;
+    i2->iVal = -12;
+    EXPECT_EQ("-12", TextOf(i2));
+    Value ui1;
+    ui1->vt = VT_UI1;
+    ui1->bVal = 200;
+    EXPECT_EQ("200", TextOf(ui1));  // a scalar byte is never hex
+    Value ui4;
+    ui4->vt = VT_UI4;
+    ui4->ulVal = 4000000000u;
+    EXPECT_EQ("4000000000", TextOf(ui4));
+    Value text;
+    text->vt = VT_BSTR;
+    text->bstrVal = SysAllocString(L"Kessel");
+    EXPECT_EQ("Kessel", TextOf(text));
+    BSTR referenced = SysAllocString(L"ref");
+    Value byref;
+    byref->vt = VT_BSTR | VT_BYREF;
+    byref->pbstrVal = &referenced;
+    EXPECT_EQ("ref", TextOf(byref));
+    byref->vt = VT_EMPTY;
+    SysFreeString(referenced);
+}
+
+TEST(DataStreamTextsTest, OtherScalarsHaveNoText) {
+    for (VARTYPE type : {VT_EMPTY, VT_NULL, VT_R8, VT_CY, VT_DATE, VT_ERROR, VT_I8, VT_INT, VT_DECIMAL}) {
+        Value value;
+        value->vt = type;
+        EXPECT_EQ("<skipped>", TextOf(value)) << type;
+        value->vt = VT_EMPTY;
+    }
+}
+
+TEST(DataStreamTextsTest, ByteArrayHexDumpKeepsLastSpace) {
+    Value bytes;
+    SetBytes(bytes, {10, 255, 0, 0xAB}, -2);
+    EXPECT_EQ("0A FF 00 AB ", TextOf(bytes));
+    EXPECT_EQ("10| 255| 0| 171", TextOf(bytes, false));
+}
+
+TEST(DataStreamTextsTest, EmptyArraysGiveEmptyText) {
+    Value bytes;
+    SetBytes(bytes, {});
+    EXPECT_EQ("", TextOf(bytes));
+    EXPECT_EQ("", TextOf(bytes, false));
+    Value longs;
+    longs->vt = VT_ARRAY | VT_I4;
+    longs->parray = SafeArrayCreateVector(VT_I4, 0, 0);
+    EXPECT_EQ("", TextOf(longs));
+}
+
+TEST(DataStreamTextsTest, OtherArraysJoinElementsWithBars) {
+    Value shorts;
+    shorts->vt = VT_ARRAY | VT_I2;
+    shorts->parray = SafeArrayCreateVector(VT_I2, 1, 3);
+    SHORT* pData = nullptr;
+    SafeArrayAccessData(shorts->parray, reinterpret_cast<void**>(&pData));
+    pData[0] = 1;
+    pData[1] = -2;
+    pData[2] = 3;
+    SafeArrayUnaccessData(shorts->parray);
+    EXPECT_EQ("1| -2| 3", TextOf(shorts));
+}
+
+TEST(DataStreamTextsTest, SkippedItemsKeepTheirRowsAndOthersGetQuality) {
+    Value values[3];
+    values[0]->vt = VT_I4;
+    values[0]->lVal = 42;
+    values[1]->vt = VT_R8;
+    values[1]->dblVal = 1.5;
+    values[2]->vt = VT_BOOL;
+    const OPCITEMHEADER2 items[3] = {{4, 0, 0xC0, 0}, {5, 0, 0x18, 0}, {6, 0, 0x56, 0}};
+    const OPCGROUPHEADER header = {0, 3, 1, 0, S_OK};
+    VARIANT plain[3] = {*values[0], *values[1], *values[2]};
+    const std::vector<DataChangeText> texts = DataChangeTexts(header, items, plain, true);
+    ASSERT_EQ(3u, texts.size());
+    EXPECT_EQ(4u, texts[0].hClient);
+    EXPECT_EQ("42", texts[0].valueText);
+    EXPECT_EQ(QualityText(0xC0), texts[0].qualityText);
+    EXPECT_TRUE(texts[1].bSkipped);
+    EXPECT_EQ(5u, texts[1].hClient);
+    EXPECT_EQ("Off", texts[2].valueText);
+    EXPECT_EQ(QualityText(0x56), texts[2].qualityText);
+}
+
+TEST(DataStreamTextsTest, EmptiedNotificationGivesNoTexts) {
+    const OPCGROUPHEADER header = {20, 0, 1, 0, E_FAIL};
+    const OPCITEMHEADER2 item = {};
+    EXPECT_TRUE(DataChangeTexts(header, &item, nullptr, true).empty());
+}

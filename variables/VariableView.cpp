@@ -1,0 +1,171 @@
+#include "variables/VariableView.h"
+
+#include "app/Globals.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
+#include "res/resource.h"
+#include "variables/ConversionSettings.h"
+
+namespace {
+const COLORREF kPendingColor = 0xFF0000;  // pending rows: blue text
+
+// The edit-name dialog: one text, pre-filled with the row's name.
+class CEditNameDlg : public CDialog {
+public:
+    explicit CEditNameDlg(std::string name) : CDialog(IDD_EDIT_NAME), m_name(std::move(name)) {}
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_VARNAME_EDIT, m_name); }
+    std::string m_name;
+};
+}  // namespace
+
+void CVariableView::OnInitialUpdate() {
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    int w = rc.right;
+    struct Column {
+        const char* header;
+        int width;
+    };
+    const Column columns[] = {{"Variabelen Name", w / 5},        {"Adresse/Treiber", w / 5},
+                              {"Attribut", w / 6},               {"Abtastzyklus", LVSCW_AUTOSIZE_USEHEADER},
+                              {"KRType", w / 6},                 {"L\xe4nge", LVSCW_AUTOSIZE_USEHEADER},
+                              {"U", LVSCW_AUTOSIZE_USEHEADER}};
+    CListCtrl list = GetListCtrl();
+    for (int i = 0; i < (int)ARRAYSIZE(columns); ++i) {
+        list.InsertColumn(i, columns[i].header, LVCFMT_LEFT, 0);
+        ListView_SetColumnWidth(m_hWnd, i, columns[i].width);
+    }
+}
+
+void CVariableView::Refresh() {
+    ListView_SetItemCountEx(m_hWnd, m_model.RowCount(), LVSICF_NOSCROLL);
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+int CVariableView::AddVariable(const std::string& name, const std::string& address, VariableRecord record) {
+    int r = m_model.AddVariable(name, address, std::move(record));
+    Refresh();
+    return r;
+}
+
+std::string CVariableView::MakeUniqueName(const std::string& name) {
+    return m_model.MakeUniqueName(name);
+}
+
+int CVariableView::Commit() {
+    int r = m_model.Commit();
+    Refresh();
+    return r;
+}
+
+void CVariableView::RenameVariable(const std::string& name, int row) {
+    m_model.RenameVariable(name, row);
+    Refresh();
+}
+
+int CVariableView::DiscardPending() {
+    m_model.DiscardPending();
+    Refresh();
+    return 0;
+}
+
+int CVariableView::DeleteAll() {
+    m_model.DeleteAll();
+    Refresh();
+    return 0;
+}
+
+int CVariableView::DeleteSelected() {
+    std::vector<int> rows;
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+        rows.push_back(i);
+    int n = m_model.DeleteSelected(rows);
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED);
+    Refresh();
+    return n;
+}
+
+void CVariableView::EditName() {
+    int row = ListView_GetSelectionMark(m_hWnd);
+    if (row < 0 || row >= m_model.RowCount())
+        return;
+    CEditNameDlg dlg(m_model.Row(row).name);
+    if (dlg.DoModal() != IDOK)
+        return;
+    if (m_model.EditName(row, dlg.m_name) == EditNameResult::TooLong)
+        AppMessageBox(m_hWnd, "Variablenname zu lang!", nullptr, MB_OK);
+    Refresh();
+}
+
+int CVariableView::ExportAll() {
+    // After the run's one hand-over there is nowhere to write to: the rows stay.
+    int r = m_model.ExportAll(g_pConversionSettings);
+    Refresh();
+    return r < 0 ? r : 0;
+}
+
+LRESULT CVariableView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT:
+            if ((int)draw->nmcd.dwItemSpec < m_model.PendingCount())
+                draw->clrText = kPendingColor;
+            return CDRF_DODEFAULT;
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+void CVariableView::OnRightClick() {
+    POINT pt;
+    GetCursorPos(&pt);
+    LVHITTESTINFO hit = {};
+    hit.pt = pt;
+    ScreenToClient(m_hWnd, &hit.pt);
+    ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
+    HMENU menu = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_KR_VARIABLE));
+    if (!menu)
+        return;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+BOOL CVariableView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
+    switch (hdr->code) {
+        case LVN_GETDISPINFOA: {
+            auto* info = reinterpret_cast<NMLVDISPINFOA*>(hdr);
+            if (info->item.mask & LVIF_TEXT) {
+                m_dispText = m_model.CellText(info->item.iItem, info->item.iSubItem);
+                lstrcpynA(info->item.pszText, m_dispText.c_str(), info->item.cchTextMax);
+            }
+            return TRUE;
+        }
+        case NM_CUSTOMDRAW:
+            *result = OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(hdr));
+            return TRUE;
+        case NM_CLICK:
+            DiscardPending();
+            *result = 0;
+            return TRUE;
+        case NM_RCLICK:
+            OnRightClick();
+            *result = 0;
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+BOOL CVariableView::OnCmdMsg(UINT id, int code, CCmdUI*) {
+    if (id != ID_DELETE_SELECTED && id != ID_VARIABLE_EDIT_NAME)
+        return FALSE;
+    if (code == CN_COMMAND) {
+        if (id == ID_DELETE_SELECTED)
+            DeleteSelected();
+        else
+            EditName();
+    }
+    return code != CN_UPDATE_COMMAND_UI;
+}

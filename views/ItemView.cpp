@@ -1,0 +1,263 @@
+#include "views/ItemView.h"
+
+#include <memory>
+
+#include "app/Globals.h"
+#include "framework/WinApp.h"
+#include "opc/DiagnosticTexts.h"
+#include "opc/OpcConnection.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+#include "variables/ConversionSettings.h"
+#include "variables/VariableView.h"
+
+namespace {
+const char kExampleItemId[] = "S7:[S7-Verbindung_1]DB2,W0,1";
+
+OpcItemData ItemData(const std::string& itemId, const OpcItemRecord& record) {
+    OpcItemData data;
+    data.itemId = itemId;
+    data.vtCanonicalDataType = record.vtCanonicalDataType;
+    data.dwAccessRights = record.dwAccessRights;
+    return data;
+}
+}  // namespace
+
+std::string CItemView::AccessText(DWORD rights) {
+    std::string text;
+    if (rights & OPC_READABLE)
+        text = "R";
+    if (rights & OPC_WRITEABLE)
+        text += text.empty() ? "W" : "/W";
+    return text;
+}
+
+void CItemView::OnInitialUpdate() {
+    RECT rc;
+    GetClientRect(m_hWnd, &rc);
+    int w = rc.right;
+    Trace("Init the OPC-Item ListCtrl");
+    struct Column {
+        const char* header;
+        int width;
+    };
+    const Column columns[] = {{"ItemID", 2 * w / 5}, {"OLE Type", w / 6}, {"Access", w / 7},
+                              {"Value", w / 6},      {"Quality", LVSCW_AUTOSIZE_USEHEADER}};
+    CListCtrl list = GetListCtrl();
+    for (int i = 0; i < (int)ARRAYSIZE(columns); ++i) {
+        list.InsertColumn(i, columns[i].header, LVCFMT_LEFT, -1);
+        ListView_SetColumnWidth(m_hWnd, i, (short)columns[i].width);
+    }
+    OPCITEMRESULT example = {};
+    example.hServer = 144;
+    example.vtCanonicalDataType = VT_UI2;
+    example.dwAccessRights = OPC_READABLE | OPC_WRITEABLE;
+    AddItem(kExampleItemId, example);
+}
+
+bool CItemView::FindAndSelect(const char* itemId) {
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = itemId;
+    int row = (int)SendMessage(LVM_FINDITEMA, (WPARAM)-1, (LPARAM)&find);
+    if (row < 0)
+        return false;
+    ListView_SetItemState(m_hWnd, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return true;
+}
+
+int CItemView::AddItem(const char* itemId, const OPCITEMRESULT& result) {
+    int r = m_handles.AddRow();
+    Trace("Add OPC-Item %s to List", itemId);
+    // The blob belongs to the server's result: it is never kept.
+    auto record = std::make_unique<OpcItemRecord>(result);
+    CListCtrl list = GetListCtrl();
+    int row = list.InsertItem(r, itemId, (LPARAM)record.get());
+    if (row < 0)
+        return -1;
+    record.release();  // the row owns it now
+    std::string type = VarTypeText(result.vtCanonicalDataType);
+    std::string access = AccessText(result.dwAccessRights);
+    const char* texts[] = {type.c_str(), access.c_str(), "?", "UNKNOWN"};
+    for (int c = 0; c < 4; ++c) {
+        if (!list.SetItemText(row, c + 1, texts[c]))
+            return -1;
+    }
+    return 0;
+}
+
+int CItemView::SetItemValue(const char* value, const char* quality, int clientHandle) {
+    if (!m_hWnd)
+        return -1;
+    int row = m_handles.RowOf(clientHandle);
+    if (row < 0)
+        return E_FAIL;
+    CListCtrl list = GetListCtrl();
+    list.SetItemText(row, 3, value);
+    list.SetItemText(row, 4, quality);
+    return 0;
+}
+
+const OpcItemRecord* CItemView::Record(int row) const {
+    return reinterpret_cast<const OpcItemRecord*>(GetListCtrl().GetItemData(row));
+}
+
+void CItemView::RemoveRow(int row) {
+    m_handles.RemoveRow(row);
+    CListCtrl list = GetListCtrl();
+    auto* record = reinterpret_cast<OpcItemRecord*>(list.GetItemData(row));
+    if (record) {
+        // The row goes even when the server cannot remove the item.
+        if (g_pConnection)
+            g_pConnection->RemoveItem(record->hServer);
+        delete record;
+    }
+    list.DeleteItem(row);
+}
+
+void CItemView::RemoveAcceptedItems() {
+    if (!m_deleteOnAccept)
+        return;
+    int n = ListView_GetSelectedCount(m_hWnd);
+    if (n <= 1) {
+        int row = ListView_GetSelectionMark(m_hWnd);
+        if (row < 0 || row >= GetListCtrl().GetItemCount())
+            return;
+        RemoveRow(row);
+        Trace("Delete the selected Item from KorvaneView");
+        return;
+    }
+    std::vector<int> rows;
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0 && (int)rows.size() < n;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+        rows.push_back(i);
+    Trace("Delete %d selected Items from KorvaneView", n);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        RemoveRow(*it);
+}
+
+int CItemView::DeleteAllItems() {
+    CListCtrl list = GetListCtrl();
+    int count = list.GetItemCount();
+    for (int row = 0; row < count; ++row) {
+        auto* record = reinterpret_cast<OpcItemRecord*>(list.GetItemData(row));
+        if (!record)
+            continue;
+        if (g_pConnection)
+            g_pConnection->RemoveItem(record->hServer);
+        delete record;
+        list.SetItemData(row, 0);
+    }
+    Trace("Delete all Items from OPC Item View");
+    list.DeleteAllItems();
+    m_handles.Clear();
+    return 0;
+}
+
+void CItemView::PreviewItems(bool allRows) {
+    CListCtrl list = GetListCtrl();
+    if (allRows) {
+        if (g_pVariableView)
+            g_pVariableView->DiscardPending();
+        for (int row = 0; row < list.GetItemCount(); ++row)
+            list.SetItemState(row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {
+        std::string itemId = list.GetItemText(row, 0);
+        const OpcItemRecord* record = Record(row);
+        Trace("Show \"%s\" as Korvane Object", itemId.c_str());
+        // A failed conversion gets no pending row; the other rows still do.
+        if (record && g_pConversionSettings)
+            g_pConversionSettings->ConvertItem(ItemData(itemId, *record));
+    }
+}
+
+void CItemView::RefreshPreviewNames() {
+    if (!g_pVariableView || !g_pConversionSettings || ListView_GetSelectedCount(m_hWnd) == 0)
+        return;
+    g_pVariableView->RollbackCounters();
+    CListCtrl list = GetListCtrl();
+    int k = 0;
+    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED))
+        g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(list.GetItemText(row, 0)), k++);
+}
+
+void CItemView::Accept() {
+    if (g_pVariableView && g_pVariableView->Commit() >= 0)
+        RemoveAcceptedItems();
+}
+
+void CItemView::OnClick() {
+    if (!g_pVariableView)
+        return;
+    if (g_pConversionSettings)
+        g_pConversionSettings->AbortDriver();
+    g_pVariableView->DiscardPending();
+    PreviewItems(false);
+}
+
+void CItemView::OnRightClick() {
+    POINT pt;
+    GetCursorPos(&pt);
+    LVHITTESTINFO hit = {};
+    hit.pt = pt;
+    ScreenToClient(m_hWnd, &hit.pt);
+    ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
+    HMENU menu = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_OPC_ITEM));
+    if (!menu)
+        return;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
+BOOL CItemView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
+    switch (hdr->code) {
+        case NM_CLICK:
+            OnClick();
+            *result = 0;
+            return TRUE;
+        case NM_RCLICK:
+            OnRightClick();
+            *result = 0;
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+LRESULT CItemView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_LBUTTONDBLCLK:
+            if (g_pVariableView) {
+                g_pVariableView->DiscardPending();
+                PreviewItems(false);
+                Accept();
+            }
+            break;
+        case WM_DESTROY:
+            DeleteAllItems();
+            break;
+        default:
+            break;
+    }
+    return CListView::WindowProc(msg, wp, lp);
+}
+
+BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI*) {
+    switch (id) {
+        case ID_DELETE_SELECTED:
+            if (code == CN_COMMAND) {
+                bool keep = m_deleteOnAccept;
+                m_deleteOnAccept = true;
+                RemoveAcceptedItems();
+                m_deleteOnAccept = keep;
+            }
+            return code != CN_UPDATE_COMMAND_UI;
+        case ID_EDIT_ACCEPT:
+            if (code == CN_COMMAND)
+                Accept();
+            return code != CN_UPDATE_COMMAND_UI;
+        default:
+            return FALSE;
+    }
+}

@@ -124,6 +124,8 @@ BOOL CMainFrame::OnCreateClient(CREATESTRUCTA*) {
     m_pBrowseView = browse;
     g_pItemView = items;
     g_pVariableView = variables;
+    if (g_pConversionSettings)
+        g_pConversionSettings->Attach(variables, nullptr);
     m_wndRightSplitter.SetActivePane(0, 0);
     Trace("Created two splitterwindows with three views");
     return TRUE;

@@ -30,6 +30,25 @@ public:
 
     void OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) override;
 
+    // ---- Address-space browsing (OpcBrowse.cpp) ----
+    // The server keeps one browse position; every move down must be undone by one move up. Names
+    // are ANSI text here and UTF-16 at the server. Enumerators handed out belong to the caller.
+    // BrowseFlat: 0; -3 without browse interface, -4 when the server fails (each after a box).
+    HRESULT BrowseFlat(IEnumString** ppEnum);
+    HRESULT BrowseBranches(IEnumString** ppEnum);
+    // Moves down into branch, then lists its leaves. pMoved (optional) tells whether the move
+    // succeeded, i.e. whether the caller has to move up again.
+    HRESULT BrowseLeavesOf(const char* branch, IEnumString** ppEnum, bool* pMoved = nullptr);
+    HRESULT BrowseUp();
+    HRESULT BrowseDown(const char* branch);
+    // Moves up until the server refuses, at most kMaxBrowseToRootSteps times.
+    HRESULT BrowseToRoot();
+    // The fully qualified item ID of a name at the current position; "" on any failure.
+    std::string GetFullItemId(const char* name);
+    // False also when the server cannot tell: the tree then tries the hierarchy.
+    bool IsFlatSpace();
+    // ---- end of browsing ----
+
     // The connection holds a server.
     bool HasServer() const { return m_link.GetServer() != nullptr; }
     const std::string& ServerText() const { return m_serverText; }

@@ -65,6 +65,8 @@ struct SimConfig {
     std::map<std::string, HRESULT> fails;  // lower-case method name -> result
     bool bAcceptBrowseUpAtRoot = false;
     std::set<std::wstring> failBrowseDown;  // short names or full IDs
+    bool bEndlessBrowse = false;            // browse enumerators never end
+    bool bGarbageBrowse = false;            // browse enumerators end in garbage
     SimNode root;
     std::unordered_map<std::wstring, const SimNode*> leaves;    // by full item ID
     std::unordered_map<std::wstring, const SimNode*> branches;  // by full ID

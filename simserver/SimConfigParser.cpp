@@ -264,6 +264,14 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         m_pConfig->bAcceptBrowseUpAtRoot = true;
         return true;
     }
+    if (keyword == "endless_browse" && n == 1) {
+        m_pConfig->bEndlessBrowse = true;
+        return true;
+    }
+    if (keyword == "garbage_browse" && n == 1) {
+        m_pConfig->bGarbageBrowse = true;
+        return true;
+    }
     if (keyword == "fail_browse_down" && n == 2) {
         m_pConfig->failBrowseDown.insert(Utf8ToWide(words[1]));
         return true;
@@ -271,7 +279,7 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
     *pHandled = keyword == "organization" || keyword == "vendor" || keyword == "revise_rate" || keyword == "reject" ||
                 keyword == "withhold" || keyword == "getstatus" || keyword == "fail" || keyword == "slow" ||
                 keyword == "fail_browse_down" || keyword == "refuse_browse_up_at_root" ||
-                keyword == "accept_browse_up_at_root";
+                keyword == "accept_browse_up_at_root" || keyword == "endless_browse" || keyword == "garbage_browse";
     return Fail("wrong number of words for \"" + words[0] + "\"");
 }
 

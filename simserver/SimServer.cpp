@@ -403,7 +403,10 @@ STDMETHODIMP SimServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType,
         return hr;
     }
     // Nothing found still gives an (empty) enumerator, which clients handle more easily than NULL.
-    *ppIEnumString = SimStringEnum::Create(std::move(names));
+    SimEnumMode mode = m_config->bGarbageBrowse   ? SimEnumMode::Garbage
+                       : m_config->bEndlessBrowse ? SimEnumMode::Endless
+                                                  : SimEnumMode::Normal;
+    *ppIEnumString = SimStringEnum::Create(std::move(names), mode);
     return *ppIEnumString ? hr : E_OUTOFMEMORY;
 }
 

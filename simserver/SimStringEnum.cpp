@@ -4,8 +4,38 @@
 
 #include "simserver/SimText.h"
 
-IEnumString* SimStringEnum::Create(std::vector<std::wstring> names) {
-    return new (std::nothrow) SimStringEnum(std::make_shared<const std::vector<std::wstring>>(std::move(names)), 0);
+IEnumString* SimStringEnum::Create(std::vector<std::wstring> names, SimEnumMode mode) {
+    return new (std::nothrow)
+        SimStringEnum(std::make_shared<const std::vector<std::wstring>>(std::move(names)), 0, mode);
+}
+
+std::wstring SimStringEnum::EndlessName() const {
+    return L"Endless" + std::to_wstring(m_position - m_names->size() + 1);
+}
+
+HRESULT SimStringEnum::NextGarbage(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) {
+    if (m_bGarbageSent) {
+        if (pceltFetched) {
+            *pceltFetched = 0;
+        }
+        return S_OK;
+    }
+    m_bGarbageSent = true;
+    const std::wstring bad[] = {std::wstring(L"Bad") + wchar_t(0xD800) + L"Name", std::wstring(70000, L'X')};
+    ULONG written = 0;
+    if (written < celt) {
+        rgelt[written++] = nullptr;
+    }
+    for (const std::wstring& text : bad) {
+        if (written < celt) {
+            rgelt[written++] = CoTaskStrDup(text);
+        }
+    }
+    // Claims more than it was asked for; only the first celt slots were written.
+    if (pceltFetched) {
+        *pceltFetched = celt + 5;
+    }
+    return S_OK;
 }
 
 STDMETHODIMP SimStringEnum::QueryInterface(REFIID riid, void** ppv) {
@@ -37,9 +67,12 @@ STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetche
     if (!rgelt || (celt > 1 && !pceltFetched)) {
         return E_POINTER;
     }
+    if (m_mode == SimEnumMode::Garbage && m_position >= m_names->size()) {
+        return NextGarbage(celt, rgelt, pceltFetched);
+    }
     ULONG fetched = 0;
-    while (fetched < celt && m_position < m_names->size()) {
-        rgelt[fetched] = CoTaskStrDup((*m_names)[m_position]);
+    while (fetched < celt && (m_position < m_names->size() || m_mode == SimEnumMode::Endless)) {
+        rgelt[fetched] = CoTaskStrDup(m_position < m_names->size() ? (*m_names)[m_position] : EndlessName());
         if (!rgelt[fetched]) {
             // Hand back nothing rather than a partial batch the caller might not free.
             while (fetched > 0) {
@@ -58,10 +91,18 @@ STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetche
     if (pceltFetched) {
         *pceltFetched = fetched;
     }
-    return fetched == celt ? S_OK : S_FALSE;
+    // Garbage mode never says the list has ended.
+    return fetched == celt || m_mode == SimEnumMode::Garbage ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP SimStringEnum::Skip(ULONG celt) {
+    if (m_mode == SimEnumMode::Endless) {
+        m_position += celt;
+        return S_OK;
+    }
+    if (m_position >= m_names->size()) {
+        return celt == 0 ? S_OK : S_FALSE;
+    }
     size_t left = m_names->size() - m_position;
     m_position += celt < left ? celt : left;
     return celt <= left ? S_OK : S_FALSE;
@@ -69,6 +110,7 @@ STDMETHODIMP SimStringEnum::Skip(ULONG celt) {
 
 STDMETHODIMP SimStringEnum::Reset() {
     m_position = 0;
+    m_bGarbageSent = false;
     return S_OK;
 }
 
@@ -76,6 +118,6 @@ STDMETHODIMP SimStringEnum::Clone(IEnumString** ppenum) {
     if (!ppenum) {
         return E_POINTER;
     }
-    *ppenum = new (std::nothrow) SimStringEnum(m_names, m_position);
+    *ppenum = new (std::nothrow) SimStringEnum(m_names, m_position, m_mode);
     return *ppenum ? S_OK : E_OUTOFMEMORY;
 }

@@ -1,10 +1,52 @@
 #pragma once
-// The address-space tree (left pane).
+// The address-space tree (left pane): the connected server's item IDs under "Flat Items" and its
+// branches under "Hierarchial Items", built in one pass after a connect. Nodes keep only the name
+// the server listed; an item ID is asked from the server when needed, after moving its browse
+// position down along the node's ancestors, and the position is back at the root when a handler
+// returns. Items reach the item list by double click, by the Item ID dialog (right click on a
+// leaf) or by "Add Items" of the NODE menu (right click on a node with children).
+#include <string>
+
 #include "framework/Views.h"
+
+struct IEnumString;
 
 class CBrowseView : public CTreeView {
 public:
-    // Rebuilds the tree from the current connection; the browsing itself is not built yet, so the
-    // tree stays empty.
-    void FillTree() { GetTreeCtrl().DeleteAllItems(); }
+    CBrowseView() = default;
+
+    void OnInitialUpdate() override;
+    // 0; -1 without a connection or server text (the tree stays empty); E_FAIL when the flat
+    // browse fails (the tree shows the server text alone).
+    int FillTree();
+    // Inserts the branches at the server's current position below parent, recursively; -1 without
+    // a connection, else 0.
+    int FillBranches(HTREEITEM parent);
+    // Inserts every name below parent and releases the enumerator; E_FAIL for a null enumerator.
+    int InsertNames(IEnumString* names, HTREEITEM parent);
+    // Moves the browse position into the branch holding node: 0 inside "Hierarchial Items";
+    // negative otherwise, with the position unchanged (-1 without a connection).
+    int BrowseToParentOf(HTREEITEM node);
+    // Tracks the first popup of the menu resource at the cursor; its command comes back here.
+    void ShowContextMenu(UINT menuId);
+
+    BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
+    BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
+
+    // The tree control (the view itself).
+    CTreeCtrl m_tree{nullptr};
+
+private:
+    struct FillState;
+    int FillBranches(HTREEITEM parent, FillState& state);
+    int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state);
+    HTREEITEM InsertNode(const std::string& text, HTREEITEM parent, FillState& state);
+    void OnDoubleClick();
+    void OnRightClick();
+    void OnAddItems();
+    CTreeCtrl& Tree();
+    // The whole text of a node (CTreeCtrl::GetItemText cuts long names).
+    std::string NodeText(HTREEITEM node);
+    // The fixed "Hierarchial Items" node, not a server branch that happens to bear that name.
+    bool IsHierarchicalTop(HTREEITEM node);
 };

@@ -289,15 +289,44 @@ TEST_F(ConnectionTest, UnknownServerStateAsksAndCancelFails) {
     EXPECT_TRUE(g_pConnection->HasServer());
 }
 
-TEST_F(ConnectionTest, SuspendedServerIsWaitedForUntilRunning) {
+TEST_F(ConnectionTest, SuspendedServerIsWaitedForUntilOneTickAfterItRuns) {
     UseConfig(std::string(kSmallPlant) + "state suspended 1 running\n");
     std::string shown;
-    CDialog::SetNextInitHook([&](CDialog& dlg) { shown = dlg.GetWindowText(); });
-    DWORD start = GetTickCount();
+    std::vector<int> results;
+    CDialog::SetNextInitHook([&](CDialog& dlg) {
+        shown = dlg.GetWindowText();
+        // The first tick polls and sees the server running; the second ends the wait.
+        for (int tick = 0; tick < 2; ++tick) {
+            dlg.SendMessage(WM_TIMER, 1);
+            results.push_back(dlg.m_nModalResult);
+        }
+    });
     Start();
     EXPECT_EQ("Status OPC - Server", shown);
+    EXPECT_EQ((std::vector<int>{-1, IDOK}), results);
     EXPECT_TRUE(g_pConnection->HasServer());
-    EXPECT_GE(GetTickCount() - start, 1500u);  // one tick to poll, one to see it running
+    EXPECT_EQ(1u, Counters().nAddGroup);
+}
+
+TEST_F(ConnectionTest, ServerThatStaysSuspendedIsTakenAsRunningOnThe51stTick) {
+    UseConfig(std::string(kSmallPlant) + "state suspended\n");
+    int after50 = 0, after51 = 0;
+    std::string status;
+    CDialog::SetNextInitHook([&](CDialog& dlg) {
+        for (int tick = 0; tick < 50; ++tick)
+            dlg.SendMessage(WM_TIMER, 1);
+        after50 = dlg.m_nModalResult;
+        char text[64] = {};
+        GetDlgItemTextA(dlg.m_hWnd, IDC_STATUS_TEXT, text, sizeof(text));
+        status = text;
+        dlg.SendMessage(WM_TIMER, 1);
+        after51 = dlg.m_nModalResult;
+    });
+    Start();
+    EXPECT_EQ(-1, after50);
+    EXPECT_EQ(IDOK, after51);
+    EXPECT_EQ("Status: SUSPENDED", status);
+    EXPECT_TRUE(g_pConnection->HasServer());
 }
 
 TEST_F(ConnectionTest, CancelledWaitFailsTheConnect) {

@@ -1,0 +1,325 @@
+#include "views/BrowseView.h"
+
+#include <wrl/client.h>
+
+#include <vector>
+
+#include "app/Globals.h"
+#include "app/ItemIdDlg.h"
+#include "framework/Handles.h"
+#include "framework/WinApp.h"
+#include "opc/BrowseText.h"
+#include "opc/OpcConnection.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+// Node texts are names of at most kMaxNameChars characters; double-byte code pages double that.
+const size_t kMaxNodeTextBytes = 4 * kMaxNameChars;
+
+// No drawing while thousands of nodes go in; one repaint afterwards.
+class RedrawOff {
+public:
+    explicit RedrawOff(HWND h) : m_h(h) { SendMessageA(m_h, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawOff() {
+        SendMessageA(m_h, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(m_h, nullptr, TRUE);
+    }
+    RedrawOff(const RedrawOff&) = delete;
+    RedrawOff& operator=(const RedrawOff&) = delete;
+
+private:
+    HWND m_h;
+};
+
+IMalloc* ServerMalloc() {
+    return g_pConnection ? g_pConnection->Link().GetMalloc() : nullptr;
+}
+}  // namespace
+
+// Bounds and health of one fill: the nodes still allowed, the current browse depth, and whether
+// the server's position can no longer be trusted (a move up failed).
+struct CBrowseView::FillState {
+    size_t nodesLeft = kMaxTreeNodes;
+    int depth = 0;
+    bool positionLost = false;
+    bool cut = false;
+};
+
+CTreeCtrl& CBrowseView::Tree() {
+    if (!m_tree.m_hWnd)
+        m_tree.m_hWnd = m_hWnd;
+    return m_tree;
+}
+
+void CBrowseView::OnInitialUpdate() {
+    m_tree.m_hWnd = m_hWnd;
+    // Buttons and lines below the root only: the one top-level node needs no line to the left.
+    LONG style = GetWindowLongA(m_hWnd, GWL_STYLE);
+    SetWindowLongA(m_hWnd, GWL_STYLE, style | TVS_HASBUTTONS | TVS_HASLINES);
+}
+
+std::string CBrowseView::NodeText(HTREEITEM node) {
+    std::string text(256, '\0');
+    for (;;) {
+        TVITEMA item = {};
+        item.mask = TVIF_TEXT;
+        item.hItem = node;
+        item.pszText = &text[0];
+        item.cchTextMax = (int)text.size();
+        if (!SendMessage(TVM_GETITEMA, 0, (LPARAM)&item))
+            return std::string();
+        size_t n = strnlen(text.c_str(), text.size());
+        // A text that filled the buffer may have been cut: try again with more room.
+        if (n + 1 < text.size() || text.size() >= kMaxNodeTextBytes) {
+            text.resize(n);
+            return text;
+        }
+        text.assign(text.size() * 2, '\0');
+    }
+}
+
+bool CBrowseView::IsHierarchicalTop(HTREEITEM node) {
+    HTREEITEM parent = Tree().GetParentItem(node);
+    return parent && !Tree().GetParentItem(parent) && NodeText(node) == kHierarchicalItemsText;
+}
+
+HTREEITEM CBrowseView::InsertNode(const std::string& text, HTREEITEM parent, FillState& state) {
+    if (state.nodesLeft == 0) {
+        state.cut = true;
+        return nullptr;
+    }
+    --state.nodesLeft;
+    return Tree().InsertItem(text.c_str(), parent);
+}
+
+int CBrowseView::FillTree() {
+    RedrawOff redrawOff(m_hWnd);
+    SendMessage(TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
+    OpcConnection* connection = g_pConnection;
+    if (!connection || connection->m_serverText.empty())
+        return -1;
+    HTREEITEM root = Tree().InsertItem(connection->m_serverText.c_str());
+    IEnumString* flat = nullptr;
+    if (connection->BrowseFlat(&flat) != S_OK)
+        return E_FAIL;
+    FillState state;
+    HTREEITEM flatNode = Tree().InsertItem(kFlatItemsText, root);
+    InsertNames(flat, flatNode, state);
+    HTREEITEM hierarchy = Tree().InsertItem(kHierarchicalItemsText, root);
+    if (!connection->IsFlatSpace()) {
+        FillBranches(hierarchy, state);
+        // The walk stopped where a move up failed; start the next gesture from the root anyway.
+        if (state.positionLost)
+            connection->BrowseToRoot();
+    }
+    if (state.cut)
+        Trace("Browse tree incomplete: the server lists more names than the program shows");
+    Tree().SelectItem(root);
+    TreeView_Expand(m_hWnd, root, TVE_EXPAND);
+    return 0;
+}
+
+int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent) {
+    FillState state;
+    return InsertNames(names, parent, state);
+}
+
+int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state) {
+    if (!names)
+        return E_FAIL;
+    ComPtr<IEnumString> owned;
+    owned.Attach(names);
+    BrowseNameReader reader(names, ServerMalloc());
+    if (!reader.Reset())
+        return 0;
+    std::vector<std::string> batch;
+    while (reader.Next(&batch)) {
+        for (const std::string& name : batch) {
+            if (!InsertNode(name, parent, state))
+                return 0;
+        }
+    }
+    state.cut = state.cut || reader.WasCut();
+    return 0;
+}
+
+int CBrowseView::FillBranches(HTREEITEM parent) {
+    FillState state;
+    return FillBranches(parent, state);
+}
+
+int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
+    OpcConnection* connection = g_pConnection;
+    if (!connection)
+        return -1;
+    ComPtr<IEnumString> branches;
+    connection->BrowseBranches(branches.GetAddressOf());
+    if (!branches)
+        return 0;
+    BrowseNameReader reader(branches.Get(), ServerMalloc());
+    if (!reader.Reset())
+        return 0;
+    std::vector<std::string> batch;
+    while (!state.positionLost && reader.Next(&batch)) {
+        for (const std::string& name : batch) {
+            HTREEITEM node = InsertNode(name, parent, state);
+            if (!node)
+                return 0;
+            if (state.depth >= kMaxBrowseDepth) {
+                state.cut = true;
+                continue;
+            }
+            IEnumString* leaves = nullptr;
+            bool moved = false;
+            connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
+            // A listed branch the server will not enter keeps no children; the position did not
+            // change, so listing again here would repeat the parent's branches, and a move up would
+            // leave the parent.
+            if (!moved) {
+                if (leaves)
+                    leaves->Release();
+                continue;
+            }
+            InsertNames(leaves, node, state);
+            ++state.depth;
+            FillBranches(node, state);
+            --state.depth;
+            if (state.positionLost || FAILED(connection->BrowseUp())) {
+                state.positionLost = true;
+                break;
+            }
+        }
+    }
+    state.cut = state.cut || reader.WasCut();
+    return 0;
+}
+
+int CBrowseView::BrowseToParentOf(HTREEITEM node) {
+    OpcConnection* connection = g_pConnection;
+    if (!connection)
+        return -1;
+    HTREEITEM parent = node ? Tree().GetParentItem(node) : nullptr;
+    if (!parent)
+        return E_FAIL;
+    // At rest the position is the root, which is where the top branches lie.
+    if (IsHierarchicalTop(parent))
+        return 0;
+    int result = BrowseToParentOf(parent);
+    if (result < 0)
+        return result;
+    // The result is not checked: a branch the server would not enter has no children in the tree.
+    connection->BrowseDown(NodeText(parent).c_str());
+    return 0;
+}
+
+void CBrowseView::ShowContextMenu(UINT menuId) {
+    UniqueHMenu menu(LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(menuId)));
+    HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup)
+        return;
+    POINT pt;
+    GetCursorPos(&pt);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+}
+
+BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
+    switch (hdr->code) {
+        case NM_DBLCLK:
+            OnDoubleClick();
+            *result = 0;  // the control still expands or collapses the node
+            return TRUE;
+        case NM_RCLICK:
+            OnRightClick();
+            *result = 1;  // handled: no WM_CONTEXTMENU afterwards
+            return TRUE;
+        default:
+            return CTreeView::OnNotifyReflect(hdr, result);
+    }
+}
+
+BOOL CBrowseView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    if (id != ID_NODE_ADD_ITEMS)
+        return CTreeView::OnCmdMsg(id, code, pUI);
+    if (code == CN_COMMAND)
+        OnAddItems();
+    return code != CN_UPDATE_COMMAND_UI;
+}
+
+void CBrowseView::OnDoubleClick() {
+    OpcConnection* connection = g_pConnection;
+    HTREEITEM node = Tree().GetSelectedItem();
+    if (!connection || !node || Tree().ItemHasChildren(node))
+        return;
+    std::string text = NodeText(node);
+    if (IsReservedNodeText(text, connection->m_serverText))
+        return;
+    std::string itemId;
+    if (BrowseToParentOf(node) >= 0) {
+        itemId = connection->GetFullItemId(text.c_str());
+        connection->BrowseToRoot();
+    } else {
+        // A flat leaf: the position is the root, where the server knows every full item ID.
+        itemId = connection->GetFullItemId(text.c_str());
+    }
+    connection->AddItem(itemId.c_str());
+}
+
+void CBrowseView::OnRightClick() {
+    POINT pt;
+    GetCursorPos(&pt);
+    ScreenToClient(m_hWnd, &pt);
+    HTREEITEM node = Tree().HitTest(pt);
+    if (!node || !Tree().SelectItem(node))
+        return;
+    if (Tree().ItemHasChildren(node)) {
+        ShowContextMenu(IDR_MENU_NODE);
+        return;
+    }
+    OpcConnection* connection = g_pConnection;
+    if (!connection)
+        return;
+    std::string text = NodeText(node);
+    CItemIdDlg dlg;
+    if (BrowseToParentOf(node) >= 0) {
+        Trace("Open Dlg for \"%s\"", text.c_str());
+        dlg.m_itemId = connection->GetFullItemId(text.c_str());
+        connection->BrowseToRoot();
+    } else {
+        if (IsReservedNodeText(text, connection->m_serverText))
+            return;
+        dlg.m_itemId = text;
+    }
+    // The dialog runs a message loop: look the connection up again afterwards.
+    if (dlg.DoModal() == IDOK && g_pConnection)
+        g_pConnection->AddItem(dlg.m_itemId.c_str());
+}
+
+void CBrowseView::OnAddItems() {
+    OpcConnection* connection = g_pConnection;
+    HTREEITEM node = Tree().GetSelectedItem();
+    if (!connection || !node || !Tree().ItemHasChildren(node))
+        return;
+    std::string text = NodeText(node);
+    if (BrowseToParentOf(node) >= 0) {
+        connection->BrowseDown(text.c_str());
+        // The node's own leaves only: sub-branches are neither added nor entered.
+        std::vector<std::string> itemIds;
+        for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child)) {
+            if (!Tree().ItemHasChildren(child))
+                itemIds.push_back(connection->GetFullItemId(NodeText(child).c_str()));
+        }
+        connection->BrowseToRoot();
+        if (itemIds.size() > 1)
+            connection->AddItems(itemIds);
+        else if (itemIds.size() == 1)
+            connection->AddItem(itemIds[0].c_str());
+    } else {
+        // The server node, "Flat Items" or "Hierarchial Items": the texts are the IDs.
+        for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child))
+            connection->AddItem(NodeText(child).c_str());
+    }
+    Trace("AddItems of Node\"%s\"", text.c_str());
+}

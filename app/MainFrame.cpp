@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "variables/ConversionSettings.h"
+#include "variables/DialogQuestions.h"
 #include "variables/VariableView.h"
 #include "views/BrowseView.h"
 #include "views/ItemView.h"
@@ -15,6 +16,8 @@ namespace {
 const UINT kToolBarButtons[] = {ID_EDIT_DELETE_ALL, ID_EDIT_ADD_ALL, ID_EDIT_ACCEPT};
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
 const int kConnectMenuPosition = 2;  // "&Verbinden"
+// The conversion's questions go to the user; the object has no state of its own.
+DialogQuestions s_questions;
 
 const char* CommandLine() {
     auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
@@ -125,7 +128,7 @@ BOOL CMainFrame::OnCreateClient(CREATESTRUCTA*) {
     g_pItemView = items;
     g_pVariableView = variables;
     if (g_pConversionSettings)
-        g_pConversionSettings->Attach(variables, nullptr);
+        g_pConversionSettings->Attach(variables, &s_questions);
     m_wndRightSplitter.SetActivePane(0, 0);
     Trace("Created two splitterwindows with three views");
     return TRUE;

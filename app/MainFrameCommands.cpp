@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "variables/ConversionSettings.h"
+#include "variables/TypeDialogs.h"
 #include "variables/VariableView.h"
 #include "views/BrowseView.h"
 #include "views/ItemView.h"
@@ -127,6 +128,12 @@ BOOL CMainFrame::OnOptionCommand(UINT id, int code, CCmdUI* pUI) {
             else if (run && g_pConversionSettings)
                 g_pConversionSettings->ToggleSplitAtSeparator();
             return !update || g_pConversionSettings;
+        case ID_OPTIONS_TYPE_CONVERSION:
+            if (run) {
+                CTypeConversionDlg dlg;
+                dlg.DoModal();
+            }
+            return !update;
         case ID_OPTIONS_ACCEPT_DELETE:
             if (run)
                 ToggleAcceptDelete();

@@ -1,0 +1,368 @@
+// The browse tree's gestures on the real frame and its real nodes, against the simulation server:
+// double click and right click by mouse messages at the node's rectangle, the Item ID dialog,
+// the NODE menu and its "Add Items" command, the reserved texts, duplicates, and the server's
+// browse position back at its root after every gesture.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/Globals.h"
+#include "app/MainFrame.h"
+#include "common/FrameHarness.h"
+#include "common/SimServerFixture.h"
+#include "common/TraceCapture.h"
+#include "framework/Dialog.h"
+#include "opc/BrowseText.h"
+#include "opc/OpcConnection.h"
+#include "res/resource.h"
+#include "trace/Trace.h"
+#include "views/BrowseView.h"
+#include "views/ItemView.h"
+
+namespace {
+
+const char kPlant[] =
+    "organization hierarchical\n"
+    "item Top VT_I4 R fixed 1\n"
+    "branch A\n"
+    "  item L1 VT_I4 R fixed 2\n"
+    "  branch A1\n"
+    "    item Deep VT_I4 R fixed 3\n"
+    "  end\n"
+    "  branch A2\n"
+    "    item Deeper VT_I4 R fixed 4\n"
+    "  end\n"
+    "end\n"
+    "branch B\n"
+    "  item X VT_I4 R fixed 5\n"
+    "  item Y VT_I4 R fixed 6\n"
+    "  item Z VT_I4 R fixed 7\n"
+    "  item \"Public Groups\" VT_I4 R fixed 8\n"
+    "end\n";
+
+using Texts = std::vector<std::string>;
+
+// What a NODE menu showed: its entries, read while it was open.
+Texts g_menuEntries;
+bool g_menuSeen = false;
+
+void CALLBACK CloseMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (!popup || !IsWindowVisible(popup))
+        return;
+    KillTimer(nullptr, id);
+    g_menuSeen = true;
+    HMENU menu = (HMENU)SendMessageA(popup, 0x01E1 /* MN_GETHMENU */, 0, 0);
+    for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION);
+        g_menuEntries.push_back(text);
+    }
+    EndMenu();
+}
+
+class BrowseTreeGestureTest : public SimServerFixture {
+protected:
+    void TearDown() override {
+        m_frame.reset();
+        SimServerFixture::TearDown();
+    }
+    void Start(const std::string& config = kPlant) {
+        m_frame.reset();
+        UseConfig(config);
+        m_frame.reset(new FrameHarness("/u1 ZZSim.OpcServer"));
+        m_frame->Idle();
+        ASSERT_NE(nullptr, g_pConnection);
+        ASSERT_TRUE(m_frame->Frame()->m_bConnected);
+        ClearLog();
+    }
+    CBrowseView* View() const { return m_frame->Frame()->m_pBrowseView; }
+    HWND Tree() const { return View()->m_hWnd; }
+    std::string Text(HTREEITEM node) const { return CTreeCtrl(Tree()).GetItemText(node); }
+    HTREEITEM Find(const Texts& path) const {
+        HTREEITEM node = TreeView_GetRoot(Tree());
+        for (const std::string& text : path) {
+            HTREEITEM c = TreeView_GetChild(Tree(), node);
+            while (c && Text(c) != text)
+                c = TreeView_GetNextSibling(Tree(), c);
+            if (!c)
+                return nullptr;
+            node = c;
+        }
+        return node;
+    }
+    POINT Center(HTREEITEM node) const {
+        TreeView_EnsureVisible(Tree(), node);
+        RECT rc = {};
+        EXPECT_TRUE(TreeView_GetItemRect(Tree(), node, &rc, TRUE));
+        return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    }
+    // Mouse messages as the control gets them from the user, then the loop runs until idle.
+    void Mouse(std::initializer_list<UINT> messages, POINT at) {
+        POINT screen = at;
+        ClientToScreen(Tree(), &screen);
+        SetCursorPos(screen.x, screen.y);
+        for (UINT msg : messages) {
+            WPARAM keys = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK ? MK_LBUTTON
+                          : msg == WM_RBUTTONDOWN                          ? MK_RBUTTON
+                                                                           : 0;
+            PostMessageA(Tree(), msg, keys, MAKELPARAM(at.x, at.y));
+        }
+        m_frame->Idle();
+    }
+    void DoubleClick(HTREEITEM node) {
+        Mouse({WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}, Center(node));
+    }
+    void RightClick(POINT at) { Mouse({WM_RBUTTONDOWN, WM_RBUTTONUP}, at); }
+    void RightClick(HTREEITEM node) { RightClick(Center(node)); }
+    // Answers the next Item ID dialog: notes its text and the server's position, then types the
+    // given text (unless null) and presses OK, or Cancel.
+    void AnswerDialog(const char* text, bool ok = true) {
+        m_dialogText = "<no dialog>";
+        CDialog::SetNextInitHook([this, text, ok](CDialog& dlg) {
+            char buffer[256] = {};
+            GetDlgItemTextA(dlg.m_hWnd, IDC_ITEMID_EDIT, buffer, sizeof(buffer));
+            m_dialogText = buffer;
+            m_dialogPosition = Position();
+            if (text)
+                SetDlgItemTextA(dlg.m_hWnd, IDC_ITEMID_EDIT, text);
+            dlg.PostMessage(WM_COMMAND, ok ? IDOK : IDCANCEL);
+        });
+    }
+    std::string Position() const {
+        LPWSTR id = nullptr;
+        std::string position = "<unknown>";
+        if (SUCCEEDED(g_pConnection->Browser()->GetItemID(const_cast<LPWSTR>(L""), &id)) && id)
+            position = BrowseNameToAnsi(id);
+        CoTaskMemFree(id);
+        return position;
+    }
+    Texts Rows() const {
+        Texts rows;
+        for (int i = 0; i < g_pItemView->GetListCtrl().GetItemCount(); ++i)
+            rows.push_back(g_pItemView->ItemId(i));
+        return rows;
+    }
+    // The item counts of the AddItems requests the server got, in order.
+    std::vector<int> Requests() const {
+        std::vector<int> counts;
+        for (const std::string& line : LogLines("AddItems group="))
+            counts.push_back(atoi(line.c_str() + line.find("count=") + 6));
+        return counts;
+    }
+    bool Traced(const std::string& line) const {
+        for (const TraceRecord& r : m_capture.Records())
+            if (r.kind == kTraceRecordLine && std::string(r.bytes.c_str()) == line + "\r\n")
+                return true;
+        return false;
+    }
+    void AddItemsCommand(HTREEITEM node) {
+        TreeView_SelectItem(Tree(), node);
+        SendMessageA(Tree(), WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
+        m_frame->Idle();
+    }
+
+    TraceCapture m_capture;
+    KorvaneIni m_ini{nullptr};
+    std::unique_ptr<FrameHarness> m_frame;
+    std::string m_dialogText;
+    std::string m_dialogPosition;
+};
+
+TEST_F(BrowseTreeGestureTest, DoubleClickOnAHierarchicalLeafAddsItsFullId) {
+    Start();
+    HTREEITEM leaf = Find({"Hierarchial Items", "A", "A1", "Deep"});
+    DoubleClick(leaf);
+    EXPECT_EQ(leaf, TreeView_GetSelection(Tree()));
+    EXPECT_EQ(Texts{"A.A1.Deep"}, Rows());
+    EXPECT_EQ(std::vector<int>{1}, Requests());
+    EXPECT_EQ("", Position());
+}
+
+TEST_F(BrowseTreeGestureTest, DoubleClickOnAFlatLeafAsksTheIdAtTheRoot) {
+    Start();
+    DoubleClick(Find({"Flat Items", "B.X"}));
+    EXPECT_EQ(Texts{"B.X"}, Rows());
+    ASSERT_EQ(1u, LogLines("GetItemID").size());
+    EXPECT_EQ(1u, LogLines("GetItemID \"B.X\" -> \"B.X\"").size());
+    EXPECT_TRUE(LogLines("ChangeBrowsePosition").empty());
+}
+
+TEST_F(BrowseTreeGestureTest, DoubleClickOnNodesWithChildrenOrFixedNodesAddsNothing) {
+    Start();
+    for (const Texts& path : {Texts{}, Texts{"Flat Items"}, Texts{"Hierarchial Items"}, Texts{"Hierarchial Items", "A"}})
+        DoubleClick(Find(path));
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_EQ("", Position());
+}
+
+TEST_F(BrowseTreeGestureTest, DoubleClickOnAnEmptyFixedNodeOfAFlatServerAddsNothing) {
+    Start("organization flat\nitem Tank.Level VT_R4 R fixed 2\n");
+    DoubleClick(Find({"Hierarchial Items"}));
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_TRUE(LogLines("GetItemID").empty());
+}
+
+TEST_F(BrowseTreeGestureTest, PublicGroupsLeafIsIgnoredFlatButOffersTheDialogInTheHierarchy) {
+    Start("organization flat\nitem \"Public Groups\" VT_I4 R fixed 1\nitem Other VT_I4 R fixed 2\n");
+    HTREEITEM flat = Find({"Flat Items", "Public Groups"});
+    DoubleClick(flat);
+    AnswerDialog(nullptr);
+    RightClick(flat);
+    EXPECT_EQ("<no dialog>", m_dialogText);
+    EXPECT_TRUE(Requests().empty());
+    CDialog::SetNextInitHook(nullptr);
+
+    Start();
+    HTREEITEM leaf = Find({"Hierarchial Items", "B", "Public Groups"});
+    DoubleClick(leaf);
+    EXPECT_TRUE(Requests().empty());
+    AnswerDialog(nullptr);
+    RightClick(leaf);
+    EXPECT_EQ("B.Public Groups", m_dialogText);
+    EXPECT_EQ(Texts{"B.Public Groups"}, Rows());
+}
+
+TEST_F(BrowseTreeGestureTest, RightClickOnAHierarchicalLeafOpensTheDialogAtTheRoot) {
+    Start();
+    HTREEITEM leaf = Find({"Hierarchial Items", "A", "A2", "Deeper"});
+    AnswerDialog(nullptr);
+    RightClick(leaf);
+    EXPECT_EQ(leaf, TreeView_GetSelection(Tree()));
+    EXPECT_EQ("A.A2.Deeper", m_dialogText);
+    EXPECT_EQ("", m_dialogPosition);  // back at the root before the dialog shows
+    EXPECT_TRUE(Traced("Open Dlg for \"Deeper\""));
+    EXPECT_EQ(Texts{"A.A2.Deeper"}, Rows());
+}
+
+TEST_F(BrowseTreeGestureTest, RightClickDialogAddsTheEditedIdOrNothingOnCancel) {
+    Start();
+    AnswerDialog("B.Y");
+    RightClick(Find({"Hierarchial Items", "B", "X"}));
+    EXPECT_EQ(Texts{"B.Y"}, Rows());
+    AnswerDialog("B.Z", false);
+    RightClick(Find({"Hierarchial Items", "B", "X"}));
+    EXPECT_EQ(Texts{"B.Y"}, Rows());
+    EXPECT_EQ(std::vector<int>{1}, Requests());
+    EXPECT_EQ("", Position());
+}
+
+TEST_F(BrowseTreeGestureTest, RightClickOnAFlatLeafShowsItsTextWithoutTrace) {
+    Start();
+    AnswerDialog(nullptr);
+    RightClick(Find({"Flat Items", "A.L1"}));
+    EXPECT_EQ("A.L1", m_dialogText);
+    EXPECT_EQ(Texts{"A.L1"}, Rows());
+    for (const TraceRecord& r : m_capture.Records())
+        EXPECT_NE(0u, std::string(r.bytes.c_str()).find("Open Dlg for"));
+    EXPECT_TRUE(LogLines("ChangeBrowsePosition").empty());
+}
+
+TEST_F(BrowseTreeGestureTest, RightClickOnEmptySpaceDoesNothing) {
+    Start();
+    HTREEITEM selected = TreeView_GetSelection(Tree());
+    RECT client;
+    GetClientRect(Tree(), &client);
+    AnswerDialog(nullptr);
+    g_menuSeen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMenuTimer);
+    RightClick(POINT{client.right - 5, client.bottom - 5});
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(g_menuSeen);
+    EXPECT_EQ("<no dialog>", m_dialogText);
+    EXPECT_EQ(selected, TreeView_GetSelection(Tree()));
+    CDialog::SetNextInitHook(nullptr);
+}
+
+TEST_F(BrowseTreeGestureTest, RightClickOnANodeWithChildrenOffersOnlyAddItems) {
+    Start();
+    HTREEITEM branch = Find({"Hierarchial Items", "B"});
+    g_menuEntries.clear();
+    g_menuSeen = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMenuTimer);
+    RightClick(branch);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_menuSeen);
+    EXPECT_EQ(Texts{"Add Items"}, g_menuEntries);
+    EXPECT_EQ(branch, TreeView_GetSelection(Tree()));
+    EXPECT_TRUE(Requests().empty());  // closed without a choice
+    // The menu is offered exactly where a node has children.
+    EXPECT_TRUE(TreeView_GetChild(Tree(), Find({"Hierarchial Items", "A", "A1"})));
+    EXPECT_FALSE(TreeView_GetChild(Tree(), Find({"Hierarchial Items", "A", "L1"})));
+}
+
+TEST_F(BrowseTreeGestureTest, AddItemsWithOneLeafAndTwoSubBranchesMakesOneSingleRequest) {
+    Start();
+    AddItemsCommand(Find({"Hierarchial Items", "A"}));
+    EXPECT_EQ(std::vector<int>{1}, Requests());
+    EXPECT_EQ(Texts{"A.L1"}, Rows());
+    EXPECT_TRUE(Traced("AddItems of Node\"A\""));
+    EXPECT_EQ("", Position());
+}
+
+TEST_F(BrowseTreeGestureTest, AddItemsWithLeavesOnlyMakesOneMultiItemRequest) {
+    Start();
+    AddItemsCommand(Find({"Hierarchial Items", "B"}));
+    EXPECT_EQ(std::vector<int>{4}, Requests());
+    EXPECT_EQ((Texts{"B.X", "B.Y", "B.Z", "B.Public Groups"}), Rows());
+    EXPECT_EQ("", Position());
+}
+
+TEST_F(BrowseTreeGestureTest, AddItemsWithThreeLeavesSendsThreeIds) {
+    Start(
+        "organization hierarchical\n"
+        "branch C\n"
+        "  item P VT_I4 R fixed 1\n"
+        "  item Q VT_I4 R fixed 2\n"
+        "  item R VT_I4 R fixed 3\n"
+        "end\n");
+    AddItemsCommand(Find({"Hierarchial Items", "C"}));
+    EXPECT_EQ(std::vector<int>{3}, Requests());
+    EXPECT_EQ((Texts{"C.P", "C.Q", "C.R"}), Rows());
+}
+
+TEST_F(BrowseTreeGestureTest, AddItemsOnFlatItemsMakesOneRequestPerChild) {
+    Start();
+    AddItemsCommand(Find({"Flat Items"}));
+    EXPECT_EQ((std::vector<int>(8, 1)), Requests());
+    EXPECT_EQ(8u, Rows().size());
+    EXPECT_TRUE(Traced("AddItems of Node\"Flat Items\""));
+    EXPECT_TRUE(LogLines("ChangeBrowsePosition").empty());
+}
+
+TEST_F(BrowseTreeGestureTest, AddItemsOnALeafOrWithoutSelectionDoesNothing) {
+    Start();
+    AddItemsCommand(Find({"Hierarchial Items", "A", "L1"}));
+    TreeView_SelectItem(Tree(), nullptr);
+    SendMessageA(Tree(), WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
+    EXPECT_TRUE(Requests().empty());
+    EXPECT_TRUE(LogLines("ChangeBrowsePosition").empty());
+}
+
+TEST_F(BrowseTreeGestureTest, ListedItemsAreSelectedInsteadOfAddedAgain) {
+    Start();
+    AddItemsCommand(Find({"Hierarchial Items", "B"}));
+    ListView_SetItemState(g_pItemView->m_hWnd, -1, 0, LVIS_SELECTED);
+    AddItemsCommand(Find({"Hierarchial Items", "B"}));
+    DoubleClick(Find({"Hierarchial Items", "B", "Y"}));
+    EXPECT_EQ(std::vector<int>{4}, Requests());
+    EXPECT_EQ(4u, Rows().size());
+    EXPECT_EQ(4u, ListView_GetSelectedCount(g_pItemView->m_hWnd));
+    EXPECT_EQ("", Position());
+}
+
+TEST_F(BrowseTreeGestureTest, LeafWhoseIdTheServerCannotGiveAddsNothing) {
+    Start(std::string(kPlant) + "fail GetItemID\n");
+    DoubleClick(Find({"Hierarchial Items", "A", "L1"}));
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(m_frame->Boxes().empty());
+    EXPECT_EQ(1u, LogLines("AddItems.item \"\"").size());
+}
+
+}  // namespace

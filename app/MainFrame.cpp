@@ -174,10 +174,6 @@ BOOL CMainFrame::OnCommand(WPARAM wp, LPARAM lp) {
     return CFrameWnd::OnCommand(wp, lp);
 }
 
-void CMainFrame::OnClose() {
-    Trace("Close Application");
-    CFrameWnd::OnClose();
-}
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

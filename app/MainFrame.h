@@ -1,6 +1,7 @@
 #pragma once
 // The main window: menu, tool bar, cut bar, status bar and the three panes.
 #include "framework/FrameWnd.h"
+#include "app/FrameDialogs.h"
 #include "framework/SplitterWnd.h"
 #include "views/CutBar.h"
 
@@ -27,6 +28,8 @@ public:
     CBrowseView* m_pBrowseView = nullptr;
     HMENU m_hMenu = nullptr;
     UINT m_nAcceptDeleteCheck = 0;
+    CNumberingDlg m_dlgNumbering;
+    CSeparatorDlg m_dlgSeparator;
     BOOL m_bProjectKnown = FALSE;
     UINT m_nAutoConnectId = 0;
     bool m_bClearClipboardAtExit = true;
@@ -45,6 +48,16 @@ private:
     BOOL OnEditCommand(UINT id, int code, CCmdUI* pUI);
     BOOL OnConnectionCommand(UINT id, int code, CCmdUI* pUI);
     BOOL OnOptionCommand(UINT id, int code, CCmdUI* pUI);
+    BOOL OnFileCommand(UINT id, int code, CCmdUI* pUI);
+    // Pending rows: accept them (Yes) or drop them (No), as the user answers.
+    void AskAboutPending(const char* caption);
+    // The run's one hand-over of the variables to the clipboard.
+    void HandOver();
+    void CopyToClipboard(bool andExit);
+    void NewItem();
+    void ChangeSeparator();
+    void ToggleCutBar();
+    void OpenNumbering();
     void Disconnect();
     void ToggleAcceptDelete();
     void FillConnectMenu(HMENU connectMenu);

@@ -2,6 +2,8 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ConnectMenu.h"
+#include "app/ItemIdDlg.h"
+#include "framework/WinApp.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
@@ -55,7 +57,53 @@ void CMainFrame::ToggleAcceptDelete() {
     Trace(wasChecked ? "Verify the Items on Accept" : "Delete the Items on Accept");
 }
 
+void CMainFrame::NewItem() {
+    // The same dialog comes back after a refused ID, with the typed text kept.
+    CItemIdDlg dlg;
+    while (dlg.DoModal() == IDOK) {
+        if (!g_pConnection || g_pConnection->AddItem(dlg.m_itemId.c_str()) >= 0)
+            return;
+        if (AfxMessageBox("Ung\xfcltige ItemID!", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
+            return;
+    }
+}
+
+void CMainFrame::ChangeSeparator() {
+    if (m_dlgSeparator.DoModal() != IDOK)
+        return;
+    std::string set = m_dlgSeparator.SeparatorSet();
+    if (g_pConversionSettings)
+        g_pConversionSettings->SetSeparator(set);
+    Trace("Changed The Separator:%s", set.c_str());
+}
+
+void CMainFrame::OpenNumbering() {
+    if (m_dlgNumbering.DoModal() == IDOK)
+        Trace("Opened the EnumerationDlg");
+}
+
+void CMainFrame::ToggleCutBar() {
+    bool wasVisible = m_wndCutBar.IsWindowVisible();
+    m_wndCutBar.ShowWindow(wasVisible ? SW_HIDE : SW_SHOWNORMAL);
+    // The entry is checked when the bar was hidden before: it starts visible and unchecked.
+    CheckMenuItem(m_hMenu, ID_VIEW_CUTBAR, MF_BYCOMMAND | (wasVisible ? MF_UNCHECKED : MF_CHECKED));
+    RecalcLayout();
+}
+
 BOOL CMainFrame::OnEditCommand(UINT id, int code, CCmdUI*) {
+    if (id == ID_EDIT_NEW_ITEM || id == ID_VIEW_CUTBAR || id == ID_OPTIONS_SEPARATOR || id == ID_OPTIONS_NUMBERING) {
+        if (code == CN_COMMAND) {
+            if (id == ID_EDIT_NEW_ITEM)
+                NewItem();
+            else if (id == ID_VIEW_CUTBAR)
+                ToggleCutBar();
+            else if (id == ID_OPTIONS_SEPARATOR)
+                ChangeSeparator();
+            else
+                OpenNumbering();
+        }
+        return code != CN_UPDATE_COMMAND_UI;
+    }
     if (id != ID_EDIT_ADD_ALL && id != ID_EDIT_DELETE_ALL && id != ID_EDIT_ACCEPT &&
         id != ID_EDIT_DELETE_ALL_VARIABLES)
         return FALSE;
@@ -144,6 +192,6 @@ BOOL CMainFrame::OnOptionCommand(UINT id, int code, CCmdUI* pUI) {
 }
 
 BOOL CMainFrame::OnOwnCmdMsg(UINT id, int code, CCmdUI* pUI) {
-    return OnEditCommand(id, code, pUI) || OnConnectionCommand(id, code, pUI) || OnOptionCommand(id, code, pUI) ||
-           CFrameWnd::OnOwnCmdMsg(id, code, pUI);
+    return OnFileCommand(id, code, pUI) || OnEditCommand(id, code, pUI) || OnConnectionCommand(id, code, pUI) ||
+           OnOptionCommand(id, code, pUI) || CFrameWnd::OnOwnCmdMsg(id, code, pUI);
 }

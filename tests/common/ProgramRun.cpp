@@ -63,6 +63,43 @@ BOOL CALLBACK FindMainWindow(HWND h, LPARAM lp) {
 }
 }  // namespace
 
+namespace {
+struct FindTitled {
+    DWORD pid;
+    const char* title;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitledWindow(HWND h, LPARAM lp) {
+    auto* f = reinterpret_cast<FindTitled*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    char text[256] = {};
+    if (pid == f->pid && IsWindowVisible(h) && GetWindowTextA(h, text, sizeof(text)) && !strcmp(text, f->title)) {
+        f->found = h;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND ProgramRun::WindowTitled(const char* title) const {
+    FindTitled f = {m_processId, title, nullptr};
+    EnumWindows(FindTitledWindow, (LPARAM)&f);
+    return f.found;
+}
+
+bool ProgramRun::WaitForTrace(const std::string& line, DWORD timeoutMs) {
+    return PumpUntil(
+        [&] {
+            for (const std::string& l : TraceLines())
+                if (l == line + "\r\n")
+                    return true;
+            return false;
+        },
+        timeoutMs);
+}
+
 HWND ProgramRun::MainWindow() const {
     FindMain f = {m_processId, nullptr};
     EnumWindows(FindMainWindow, (LPARAM)&f);

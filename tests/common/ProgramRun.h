@@ -31,6 +31,19 @@ public:
     void Pump();
     // The program's visible top-level main window (null until it shows).
     HWND MainWindow() const;
+    // A visible top-level window of the program with this exact title (a dialog), or null.
+    HWND WindowTitled(const char* title) const;
+    // Waits for the dialog, runs fill on it, then presses its OK button. False on timeout.
+    template <typename Fill>
+    bool AnswerDialog(const char* title, Fill fill, DWORD timeoutMs = 20000, int button = IDOK) {
+        if (!PumpUntil([&] { return WindowTitled(title) != nullptr; }, timeoutMs))
+            return false;
+        HWND dlg = WindowTitled(title);
+        fill(dlg);
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(dlg, button));
+        return PumpUntil([&] { return !IsWindow(dlg) || !IsWindowVisible(dlg); }, timeoutMs);
+    }
+    bool WaitForTrace(const std::string& line, DWORD timeoutMs = 20000);
     // Waits for the process to end; returns its exit code or -1 on timeout.
     int WaitForExit(DWORD timeoutMs);
     std::vector<std::string> TraceLines() const;

@@ -61,6 +61,14 @@ TEST_F(VariableViewTest, ClickPreviewsThePendingRowWithItsColumns) {
     EXPECT_EQ(1, Model().RowCount());
 }
 
+TEST_F(VariableViewTest, SecondServerEntryGivesChannelFourAndDeviceTwo) {
+    g_nServerIndex = 1;
+    PreviewItem("Line.Speed", VT_I2, OPC_READABLE);
+    EXPECT_EQ("Nur Lesen", Text(0, 2));
+    EXPECT_EQ("2", Text(0, 6));
+    EXPECT_EQ(4, Model().Row(0).record.channel);
+}
+
 TEST_F(VariableViewTest, PendingRowsAreDrawnBlueCommittedOnesNot) {
     PreviewItem("A.B", VT_I2);
     g_pVariableView->Commit();

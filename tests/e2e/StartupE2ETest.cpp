@@ -23,7 +23,7 @@ TEST(StartupE2ETest, StartAndCloseTracesHeaderAndEmptiesClipboard) {
     EXPECT_EQ(0, run.WaitForExit(30000));
 
     std::vector<std::string> lines = run.TraceLines();
-    ASSERT_EQ(11u, lines.size());
+    ASSERT_EQ(12u, lines.size());
     EXPECT_EQ("<start>", lines[0]);
     EXPECT_NE(std::string::npos, lines[1].find("KB RAM \r\n"));
     EXPECT_EQ(std::string(56, '=') + "\r\n", lines[2]);
@@ -32,9 +32,10 @@ TEST(StartupE2ETest, StartAndCloseTracesHeaderAndEmptiesClipboard) {
     EXPECT_EQ("Append MenuItem \"<remote>Other.Server\"\r\n", lines[5]);
     EXPECT_EQ("Init the OPC-Item ListCtrl\r\n", lines[6]);
     EXPECT_EQ("Add OPC-Item S7:[S7-Verbindung_1]DB2,W0,1 to List\r\n", lines[7]);
-    EXPECT_EQ("Close Application\r\n", lines[8]);
-    EXPECT_EQ("Delete all Items from OPC Item View\r\n", lines[9]);
-    EXPECT_EQ("Clipboard cleared\r\n", lines[10]);
+    EXPECT_EQ("Delete all Items from OPC Item View\r\n", lines[8]);
+    EXPECT_EQ("Close Application\r\n", lines[9]);
+    EXPECT_EQ("Delete all Items from OPC Item View\r\n", lines[10]);
+    EXPECT_EQ("Clipboard cleared\r\n", lines[11]);
     EXPECT_EQ("<none>", ClipboardText());
 }
 

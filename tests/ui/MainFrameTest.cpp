@@ -150,10 +150,11 @@ TEST(MainFrameTraceTest, StartupHeaderComesInOrder) {
         EXPECT_EQ("Add OPC-Item S7:[S7-Verbindung_1]DB2,W0,1 to List\r\n", lines[7]);
     }
     std::vector<std::string> lines = TraceLines(capture);
-    ASSERT_EQ(11u, lines.size());
-    EXPECT_EQ("Close Application\r\n", lines[8]);
-    EXPECT_EQ("Delete all Items from OPC Item View\r\n", lines[9]);
-    EXPECT_EQ("Clipboard cleared\r\n", lines[10]);
+    // The close flow clears the list, the destroyed list view clears it once more.
+    std::vector<std::string> closing(lines.begin() + 8, lines.end());
+    EXPECT_EQ((std::vector<std::string>{"Delete all Items from OPC Item View\r\n", "Close Application\r\n",
+                                        "Delete all Items from OPC Item View\r\n", "Clipboard cleared\r\n"}),
+              closing);
 }
 
 TEST(MainFrameTraceTest, ViewerAnsweringZeroGetsOnlyTheStartRecord) {

@@ -177,6 +177,7 @@ BOOL CDialogBar::Create(HWND parent, UINT templateId, UINT style, UINT id) {
     m_sizeDefault = {rc.right - rc.left, rc.bottom - rc.top};
     if (style & WS_VISIBLE)
         ShowWindow(SW_SHOWNOACTIVATE);
+    OnCreated();
     return TRUE;
 }
 

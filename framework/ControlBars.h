@@ -67,6 +67,10 @@ public:
     SIZE m_sizeDefault = {0, 0};
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
+protected:
+    // Called once the bar and its controls exist.
+    virtual void OnCreated() {}
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
 };

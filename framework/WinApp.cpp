@@ -2,6 +2,8 @@
 
 #include "res/resource.h"
 
+#include <shellapi.h>
+
 namespace {
 CWinApp* g_pApp = nullptr;
 MessageBoxHook g_messageBoxHook;
@@ -77,9 +79,21 @@ void CWinApp::SetRegistryKey(const char* company) {
     m_strRegistryKey = std::string("Software\\") + company + "\\" + m_strTitle;
 }
 
+std::string CWinApp::HelpTarget() const {
+    if (GetFileAttributesA(m_strHelpFile.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return m_strHelpFile;
+    // Current Windows versions have no WinHelp viewer: the same contents ship as HTML.
+    std::string html = m_strHelpFile.substr(0, m_strHelpFile.size() - 4) + ".htm";
+    return GetFileAttributesA(html.c_str()) != INVALID_FILE_ATTRIBUTES ? html : std::string();
+}
+
 void CWinApp::WinHelp(DWORD data, UINT command) {
     HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
-    ::WinHelpA(owner, m_strHelpFile.c_str(), command, data);
+    std::string target = HelpTarget();
+    if (target.size() > 4 && target.compare(target.size() - 4, 4, ".htm") == 0)
+        ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    else
+        ::WinHelpA(owner, m_strHelpFile.c_str(), command, data);
 }
 
 BOOL CWinApp::OnIdle(LONG count) {

@@ -29,7 +29,10 @@ public:
     void SetRegistryKey(const char* company);
     // The title string of the application (string 57344).
     const char* GetAppTitle() const { return m_strTitle.c_str(); }
+    // Opens the program's help: the WinHelp file when there is one, else its HTML twin.
     void WinHelp(DWORD data, UINT command);
+    // The help file that WinHelp opens; empty when neither exists.
+    std::string HelpTarget() const;
 
     // Runs one message through the main window's pre-translation and dispatches it.
     void DispatchOne(MSG& msg);

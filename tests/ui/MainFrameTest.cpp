@@ -261,3 +261,20 @@ TEST(MainFrameExitTest, ClosingEmptiesTheClipboard) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(HelpFileTest, WinHelpFileFirstThenItsHtmlTwin) {
+    CWinApp app;
+    TempFile html("zz_help_probe.htm", "<html></html>");
+    app.m_strHelpFile = html.Path().substr(0, html.Path().size() - 4) + ".hlp";
+    EXPECT_EQ(html.Path(), app.HelpTarget());
+    {
+        TempFile hlp("zz_help_probe.hlp", "?_");
+        EXPECT_EQ(hlp.Path(), app.HelpTarget());
+    }
+    app.m_strHelpFile = "C:\\no\\such\\help.hlp";
+    EXPECT_EQ("", app.HelpTarget());
+}
+
+}  // namespace

@@ -28,6 +28,16 @@ LRESULT CView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CWnd::WindowProc(msg, wp, lp);
 }
 
+void CView::TrackContextMenu(UINT menuId) {
+    POINT pt;
+    GetCursorPos(&pt);
+    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
+    if (!menu)
+        return;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    DestroyMenu(menu);
+}
+
 HTREEITEM CTreeCtrl::InsertItem(const char* text, HTREEITEM parent, HTREEITEM after) {
     TVINSERTSTRUCTA ins = {};
     ins.hParent = parent;

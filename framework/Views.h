@@ -12,6 +12,8 @@ public:
     CFrameWnd* GetParentFrame() const;
     // Called once by the frame after the first layout, when the view has its real size.
     virtual void OnInitialUpdate() {}
+    // Shows the first pop-up of menu resource menuId at the cursor; the view gets its commands.
+    void TrackContextMenu(UINT menuId);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
 protected:

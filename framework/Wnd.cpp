@@ -137,16 +137,11 @@ LRESULT CWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return Default(msg, wp, lp);
 }
 
-LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
-    CWnd* self = FromHandle(hWnd);
-    if (!self && msg == WM_NCCREATE) {
-        self = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        if (self)
-            self->Attach(hWnd);
-    }
+LRESULT CWnd::Dispatch(CWnd* self, HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!self)
         return DefWindowProcA(hWnd, msg, wp, lp);
     LRESULT r = self->WindowProc(msg, wp, lp);
+    // The last message: the object lets go of the window and may delete itself.
     if (msg == WM_NCDESTROY) {
         self->UnbindWindow();
         self->PostNcDestroy();
@@ -154,14 +149,16 @@ LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) 
     return r;
 }
 
-LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK CWnd::StaticWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
     CWnd* self = FromHandle(hWnd);
-    if (!self)
-        return DefWindowProcA(hWnd, msg, wp, lp);
-    LRESULT r = self->WindowProc(msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        self->UnbindWindow();
-        self->PostNcDestroy();
+    if (!self && msg == WM_NCCREATE) {
+        self = static_cast<CWnd*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        if (self)
+            self->Attach(hWnd);
     }
-    return r;
+    return Dispatch(self, hWnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return Dispatch(FromHandle(hWnd), hWnd, msg, wp, lp);
 }

@@ -106,6 +106,7 @@ protected:
 private:
     static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT Dispatch(CWnd* self, HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
     void Attach(HWND hWnd);
 
     WNDPROC m_pfnSuper = nullptr;  // original procedure of a subclassed window

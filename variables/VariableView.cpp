@@ -125,11 +125,7 @@ void CVariableView::OnRightClick() {
     hit.pt = pt;
     ScreenToClient(m_hWnd, &hit.pt);
     ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
-    HMENU menu = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_KR_VARIABLE));
-    if (!menu)
-        return;
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
-    DestroyMenu(menu);
+    TrackContextMenu(IDR_MENU_KR_VARIABLE);
 }
 
 BOOL CVariableView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

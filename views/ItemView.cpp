@@ -203,11 +203,7 @@ void CItemView::OnRightClick() {
     hit.pt = pt;
     ScreenToClient(m_hWnd, &hit.pt);
     ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
-    HMENU menu = LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MENU_OPC_ITEM));
-    if (!menu)
-        return;
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
-    DestroyMenu(menu);
+    TrackContextMenu(IDR_MENU_OPC_ITEM);
 }
 
 BOOL CItemView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

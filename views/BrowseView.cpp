@@ -41,8 +41,10 @@ IMalloc* ServerMalloc() {
 
 // Bounds and health of one fill: the nodes still allowed, the current browse depth, and whether
 // the server's position can no longer be trusted (a move up failed).
+CBrowseView::Limits CBrowseView::s_limits = {kMaxNamesPerEnumerator, kMaxTreeNodes};
+
 struct CBrowseView::FillState {
-    size_t nodesLeft = kMaxTreeNodes;
+    size_t nodesLeft = s_limits.treeNodes;
     int depth = 0;
     bool positionLost = false;
     bool cut = false;
@@ -130,9 +132,10 @@ int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent) {
 int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state) {
     if (!names)
         return E_FAIL;
+    // Takes over the caller's reference (MinGW's ComPtr::Attach would add one of its own).
     ComPtr<IEnumString> owned;
-    owned.Attach(names);
-    BrowseNameReader reader(names, ServerMalloc());
+    *owned.GetAddressOf() = names;
+    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator);
     if (!reader.Reset())
         return 0;
     std::vector<std::string> batch;
@@ -155,45 +158,55 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
     OpcConnection* connection = g_pConnection;
     if (!connection)
         return -1;
-    ComPtr<IEnumString> branches;
-    connection->BrowseBranches(branches.GetAddressOf());
-    if (!branches)
-        return 0;
-    BrowseNameReader reader(branches.Get(), ServerMalloc());
-    if (!reader.Reset())
-        return 0;
-    std::vector<std::string> batch;
-    while (!state.positionLost && reader.Next(&batch)) {
-        for (const std::string& name : batch) {
-            HTREEITEM node = InsertNode(name, parent, state);
-            if (!node)
-                return 0;
-            if (state.depth >= kMaxBrowseDepth) {
-                state.cut = true;
-                continue;
-            }
-            IEnumString* leaves = nullptr;
-            bool moved = false;
-            connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
-            // A listed branch the server will not enter keeps no children; the position did not
-            // change, so listing again here would repeat the parent's branches, and a move up would
-            // leave the parent.
-            if (!moved) {
-                if (leaves)
-                    leaves->Release();
-                continue;
-            }
-            InsertNames(leaves, node, state);
-            ++state.depth;
-            FillBranches(node, state);
-            --state.depth;
-            if (state.positionLost || FAILED(connection->BrowseUp())) {
-                state.positionLost = true;
-                break;
+    // Every branch node of this level goes in before any of them gets children: the tree control
+    // inserts a node behind siblings with children far more slowly (the whole level is walked).
+    // The enumerator is thus exhausted and released before the position moves, which also suits
+    // servers whose enumerators follow the position.
+    std::vector<std::pair<std::string, HTREEITEM>> branches;
+    {
+        ComPtr<IEnumString> names;
+        connection->BrowseBranches(names.GetAddressOf());
+        if (!names)
+            return 0;
+        BrowseNameReader reader(names.Get(), ServerMalloc(), s_limits.namesPerEnumerator);
+        if (!reader.Reset())
+            return 0;
+        std::vector<std::string> batch;
+        while (reader.Next(&batch)) {
+            for (std::string& name : batch) {
+                HTREEITEM node = InsertNode(name, parent, state);
+                if (!node)
+                    break;
+                branches.emplace_back(std::move(name), node);
             }
         }
+        state.cut = state.cut || reader.WasCut();
     }
-    state.cut = state.cut || reader.WasCut();
+    if (!branches.empty() && state.depth >= kMaxBrowseDepth) {
+        state.cut = true;
+        return 0;
+    }
+    for (const auto& [name, node] : branches) {
+        IEnumString* leaves = nullptr;
+        bool moved = false;
+        connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
+        // A listed branch the server will not enter keeps no children; the position did not
+        // change, so listing again here would repeat the parent's branches, and a move up would
+        // leave the parent.
+        if (!moved) {
+            if (leaves)
+                leaves->Release();
+            continue;
+        }
+        InsertNames(leaves, node, state);
+        ++state.depth;
+        FillBranches(node, state);
+        --state.depth;
+        if (state.positionLost || FAILED(connection->BrowseUp())) {
+            state.positionLost = true;
+            break;
+        }
+    }
     return 0;
 }
 

@@ -36,6 +36,13 @@ public:
     // The tree control (the view itself).
     CTreeCtrl m_tree{nullptr};
 
+    // Bounds of one fill against servers whose enumerators never end; tests lower them.
+    struct Limits {
+        size_t namesPerEnumerator;
+        size_t treeNodes;
+    };
+    static Limits s_limits;
+
 private:
     struct FillState;
     int FillBranches(HTREEITEM parent, FillState& state);

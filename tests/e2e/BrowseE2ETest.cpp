@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -117,8 +118,9 @@ public:
     POINT Center(HTREEITEM node) const {
         SendMessageA(m_tree, TVM_ENSUREVISIBLE, 0, (LPARAM)node);
         RemoteBlock block(m_process, sizeof(RECT));
+        // TVM_GETITEMRECT takes the node in the first bytes of the rectangle.
         RECT rc = {};
-        *reinterpret_cast<HTREEITEM*>(&rc) = node;
+        memcpy(&rc, &node, sizeof(node));
         block.Write(&rc, sizeof(rc));
         SendMessageA(m_tree, TVM_GETITEMRECT, TRUE, (LPARAM)block.Address());
         block.Read(&rc, sizeof(rc));

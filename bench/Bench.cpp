@@ -9,11 +9,14 @@
 #include "BenchTable.h"
 #include "NotificationBench.h"
 
+void AddFillTreeFigures(BenchTable& table);
+
 int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES};
     InitCommonControlsEx(&icc);
     BenchTable table;
     AddNotificationFigures(table);
+    AddFillTreeFigures(table);
     const int missed = table.Run(argc > 1 ? argv[1] : "", stdout);
     if (missed == 0) {
         std::printf("all targets met\n");

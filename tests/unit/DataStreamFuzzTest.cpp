@@ -209,7 +209,8 @@ struct Fields {
 
 class RandomValue {
   public:
-    explicit RandomValue(std::mt19937& rng) : m_rng(rng) {}
+    // bTooDeep: nesting may also go past the limit of 16 levels, which fails the value.
+    RandomValue(std::mt19937& rng, bool bTooDeep) : m_rng(rng), m_bTooDeep(bTooDeep) {}
 
     void Write(int depth) {
         switch (Below(depth < 3 ? 12 : 9)) {
@@ -269,8 +270,8 @@ class RandomValue {
                 break;
             }
             default:
-                // Around the nesting limit of 16 levels.
-                for (int level = 14 + static_cast<int>(Below(5)); level > 0; --level) {
+                // Up to the nesting limit of 16 levels, counting the arrays around this value, or past it.
+                for (int level = 14 - depth + static_cast<int>(Below(m_bTooDeep ? 5 : 3)); level > 0; --level) {
                     Head(VT_VARIANT, 1);
                 }
                 m_fields.types.push_back(m_writer.Size());
@@ -297,23 +298,25 @@ class RandomValue {
     }
 
     std::mt19937& m_rng;
+    bool m_bTooDeep;
     StreamWriter m_writer;
     Fields m_fields;
 };
 
-// A valid stream of 1 to 12 mixed items and its fields, at their offsets in the whole stream.
+// A stream of 1 to 12 mixed items and its fields, at their offsets in the whole stream. Valid
+// unless bTooDeep let a value nest too deep.
 struct Stream {
     std::vector<BYTE> bytes;
     Fields fields;
 };
 
-Stream RandomStream(std::mt19937& rng) {
+Stream RandomStream(std::mt19937& rng, bool bTooDeep) {
     const size_t count = 1 + rng() % 12;
     std::vector<StreamItem> items;
     Stream stream;
     size_t offset = kGroupHeader + count * kItemHeader;
     for (size_t i = 0; i < count; ++i) {
-        RandomValue value(rng);
+        RandomValue value(rng, bTooDeep);
         value.Write(0);
         const Fields& inner = value.FieldOffsets();
         for (auto [from, to] : {std::make_pair(&inner.types, &stream.fields.types),
@@ -546,7 +549,7 @@ TEST_F(DataStreamFuzzTest, MutatedStreamsAreRebuiltOrEmptiedAsTheRulesSay) {
     Mutator mutator(rng);
     size_t outcomes[4] = {};
     for (size_t i = 0; i < 80000; ++i) {
-        Stream stream = RandomStream(rng);
+        Stream stream = RandomStream(rng, true);
         mutator.Mutate(stream);
         ++outcomes[static_cast<int>(Deliver(stream.bytes, i))];
     }
@@ -558,7 +561,7 @@ TEST_F(DataStreamFuzzTest, MutatedStreamsAreRebuiltOrEmptiedAsTheRulesSay) {
 TEST_F(DataStreamFuzzTest, RandomBlocksAreRebuiltEmptiedOrIgnored) {
     std::mt19937 rng(kSeed + 1);
     size_t outcomes[4] = {};
-    for (size_t i = 0; i < 20000; ++i) {
+    for (size_t i = 0; i < 50000; ++i) {
         std::vector<BYTE> bytes(rng() % 10 == 0 ? rng() % kGroupHeader : rng() % 300);
         for (BYTE& b : bytes) {
             b = static_cast<BYTE>(rng());
@@ -580,7 +583,7 @@ TEST_F(DataStreamFuzzTest, CutStreamsEmptyAndTrailingBytesKeepTheTexts) {
     std::mt19937 rng(kSeed + 2);
     m_target.bAlternateHexDump = false;
     for (size_t i = 0; i < 2500; ++i) {
-        Stream stream = RandomStream(rng);
+        Stream stream = RandomStream(rng, false);
         ASSERT_EQ(Outcome::kAsIs, Deliver(stream.bytes, i));
         const std::vector<DataChangeText> texts = m_target.texts;
         ASSERT_EQ(DwordAt(stream.bytes, 4), texts.size());

@@ -3,12 +3,14 @@
 #include <memory>
 
 #include "app/Globals.h"
+#include "app/MainFrame.h"
 #include "framework/WinApp.h"
 #include "opc/DiagnosticTexts.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "variables/ConversionSettings.h"
+#include "variables/DriverDlg.h"
 #include "variables/VariableView.h"
 
 namespace {
@@ -187,6 +189,38 @@ void CItemView::Accept() {
         RemoveAcceptedItems();
 }
 
+void CItemView::AddAsStructure() {
+    CListCtrl list = GetListCtrl();
+    int first = list.GetNextItem(-1, LVNI_SELECTED);
+    if (first < 0 || !g_pVariableView || !g_pConversionSettings)
+        return;
+    CDriverDlg dlg;
+    dlg.m_itemId = list.GetItemText(first, 0);
+    g_pVariableView->DiscardPending();
+    INT_PTR result = dlg.DoModal();
+    if (result == IDCANCEL || !g_pConversionSettings)
+        return;
+    // The dialog may have moved the cut offset.
+    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
+        frame->SyncCutBar();
+    g_pConversionSettings->BeginDriver((uint32_t)dlg.m_kind, dlg.m_name, dlg.m_preview, dlg.m_access, dlg.m_cycle,
+                                       dlg.m_driverText, (int)dlg.m_firstOffset);
+    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {
+        std::string itemId = list.GetItemText(row, 0);
+        Trace("Show \"%s\" as Korvane Object", itemId.c_str());
+        const OpcItemRecord* record = Record(row);
+        // A row whose conversion failed leaves the selection, so it is not removed afterwards.
+        if (!record || g_pConversionSettings->ConvertItem(ItemData(itemId, *record)) < 0)
+            list.SetItemState(row, 0, LVIS_SELECTED);
+    }
+    // After "Vorschau", or without elements, the object stays open until the next click.
+    if (result != IDOK || g_pVariableView->Commit() < 0)
+        return;
+    g_pConversionSettings->EndDriver();
+    g_pVariableView->Commit();
+    RemoveAcceptedItems();
+}
+
 void CItemView::OnClick() {
     if (!g_pVariableView)
         return;
@@ -252,6 +286,10 @@ BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI*) {
         case ID_EDIT_ACCEPT:
             if (code == CN_COMMAND)
                 Accept();
+            return code != CN_UPDATE_COMMAND_UI;
+        case ID_ITEM_ADD_AS_STRUCT:
+            if (code == CN_COMMAND)
+                AddAsStructure();
             return code != CN_UPDATE_COMMAND_UI;
         default:
             return FALSE;

@@ -45,6 +45,8 @@ private:
     // Removes one row: the table, the server's group item (when connected) and the record.
     void RemoveRow(int row);
     void Accept();
+    // "Als Struktur hinzufügen": the selected items as elements of one driver object.
+    void AddAsStructure();
     void OnClick();
     void OnRightClick();
 

@@ -1,6 +1,7 @@
 #include "common/ProgramRun.h"
 
 #include <cstring>
+#include <utility>
 
 std::string ProgramRun::ProgramPath() {
     char path[MAX_PATH] = {};
@@ -122,6 +123,24 @@ std::vector<std::string> ProgramRun::TraceLines() const {
     for (const TraceRecord& r : m_capture.Records())
         lines.push_back(r.kind == 100 ? std::string("<start>") : std::string(r.bytes.c_str()));
     return lines;
+}
+
+namespace {
+BOOL CALLBACK FindChildOfClass(HWND h, LPARAM lp) {
+    auto* found = reinterpret_cast<std::pair<const char*, HWND>*>(lp);
+    char name[64] = {};
+    GetClassNameA(h, name, sizeof(name));
+    if (lstrcmpiA(name, found->first) != 0)
+        return TRUE;
+    found->second = h;
+    return FALSE;
+}
+}  // namespace
+
+HWND ChildOfClass(HWND parent, const char* className) {
+    std::pair<const char*, HWND> found(className, nullptr);
+    EnumChildWindows(parent, FindChildOfClass, (LPARAM)&found);
+    return found.second;
 }
 
 std::string ClipboardText() {

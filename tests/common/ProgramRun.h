@@ -57,6 +57,9 @@ private:
     DWORD m_processId = 0;
 };
 
+// The first child window (at any depth) of the given window class, or null.
+HWND ChildOfClass(HWND parent, const char* className);
+
 // The clipboard's CF_TEXT, or "<none>" when the clipboard holds no text.
 std::string ClipboardText();
 void PutClipboardText(const char* text);

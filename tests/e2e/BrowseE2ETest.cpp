@@ -49,23 +49,6 @@ private:
     void* m_p;
 };
 
-BOOL CALLBACK FindChildOfClass(HWND h, LPARAM lp) {
-    auto* found = reinterpret_cast<std::pair<const char*, HWND>*>(lp);
-    char name[64] = {};
-    GetClassNameA(h, name, sizeof(name));
-    if (lstrcmpiA(name, found->first) == 0) {
-        found->second = h;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND ChildOfClass(HWND parent, const char* className) {
-    std::pair<const char*, HWND> found(className, nullptr);
-    EnumChildWindows(parent, FindChildOfClass, (LPARAM)&found);
-    return found.second;
-}
-
 // The program's tree and item list, seen from this process.
 class RemoteViews {
 public:

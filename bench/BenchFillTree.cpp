@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -145,6 +144,7 @@ private:
 struct FillState {
     std::unique_ptr<FillFixture> fixture;
     double callsMs = -1;
+    double fillMs = -1;
 
     FillFixture* Fixture() {
         if (!fixture)
@@ -172,11 +172,10 @@ void AddFillTreeFigures(BenchTable& table) {
         bool complete = fixture->Complete();
         // The frame goes now: the main frames of other figures must not meet it.
         state->fixture.reset();
-        if (!complete)
-            return -1.0;
-        double ratio = ms / calls;
-        std::printf("fill tree / browse calls alone: %.2fx (target <= %gx)%s\n", ratio, kMaxRatio,
-                    ratio > kMaxRatio ? " MISSED" : "");
-        return ms;
+        state->fillMs = complete ? ms : -1;
+        return state->fillMs;
+    });
+    table.AddRatio("fill tree / browse calls alone", kMaxRatio, [state] {
+        return state->fillMs > 0 && state->callsMs > 0 ? state->fillMs / state->callsMs : -1.0;
     });
 }

@@ -28,7 +28,11 @@ double MedianMs(int runs, const std::function<double()>& oneRun) {
 }
 
 void BenchTable::Add(std::string name, double targetMs, std::function<double()> measure) {
-    m_measurements.push_back({std::move(name), targetMs, std::move(measure)});
+    m_measurements.push_back({std::move(name), targetMs, "ms", std::move(measure)});
+}
+
+void BenchTable::AddRatio(std::string name, double target, std::function<double()> measure) {
+    m_measurements.push_back({std::move(name), target, "x", std::move(measure)});
 }
 
 int BenchTable::Run(const std::string& filter, FILE* out) const {
@@ -43,11 +47,11 @@ int BenchTable::Run(const std::string& filter, FILE* out) const {
             ++missed;
         } else if (m.targetMs > 0) {
             const bool bMissed = ms > m.targetMs;
-            std::fprintf(out, "%s: %.2f ms (target <= %g ms)%s\n", m.name.c_str(), ms, m.targetMs,
+            std::fprintf(out, "%s: %.2f %s (target <= %g %s)%s\n", m.name.c_str(), ms, m.unit, m.targetMs, m.unit,
                          bMissed ? " MISSED" : "");
             missed += bMissed ? 1 : 0;
         } else {
-            std::fprintf(out, "%s: %.2f ms\n", m.name.c_str(), ms);
+            std::fprintf(out, "%s: %.2f %s\n", m.name.c_str(), ms, m.unit);
         }
         std::fflush(out);
     }

@@ -25,6 +25,7 @@ double MedianMs(int runs, const std::function<double()>& oneRun);
 struct Measurement {
     std::string name;
     double targetMs;  // 0: a breakdown figure without a target of its own
+    const char* unit;  // "ms", or "x" for a ratio of two figures
     // The figure in milliseconds; negative when it could not be measured.
     std::function<double()> measure;
 };
@@ -32,6 +33,8 @@ struct Measurement {
 class BenchTable {
   public:
     void Add(std::string name, double targetMs, std::function<double()> measure);
+    // A figure that is a ratio (printed as "<value>x"), with its greatest allowed value.
+    void AddRatio(std::string name, double target, std::function<double()> measure);
     // Measures and prints every figure whose name contains filter (all for an empty one), in
     // the order added; returns how many missed their target or could not be measured.
     int Run(const std::string& filter, FILE* out) const;

@@ -136,6 +136,7 @@ class ListFixture {
             return;
         }
         g_pItemView->DeleteAllItems();
+        CRedrawOff quiet(g_pItemView->m_hWnd);
         for (int i = 0; i < kNotificationItems; ++i) {
             OPCITEMRESULT result = {};
             result.hServer = static_cast<OPCHANDLE>(i + 1);

@@ -81,3 +81,24 @@ public:
 protected:
     const char* GetControlClass() const override { return WC_LISTVIEWA; }
 };
+
+// No drawing of a control while many rows or nodes go in; one repaint when the scope ends. Each
+// insert into a drawn control also redraws its scroll bar at once, which costs milliseconds.
+class CRedrawOff {
+public:
+    explicit CRedrawOff(HWND h) : m_h(h) {
+        if (m_h)
+            ::SendMessageA(m_h, WM_SETREDRAW, FALSE, 0);
+    }
+    ~CRedrawOff() {
+        if (!m_h || !IsWindow(m_h))
+            return;
+        ::SendMessageA(m_h, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(m_h, nullptr, TRUE);
+    }
+    CRedrawOff(const CRedrawOff&) = delete;
+    CRedrawOff& operator=(const CRedrawOff&) = delete;
+
+private:
+    HWND m_h;
+};

@@ -1,10 +1,18 @@
 #include "framework/Wnd.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace {
-const char kObjectProp[] = "ZZ.CWnd";
 const char kDefaultClass[] = "ZZ.Wnd";
+
+// The objects bound to windows, looked up for every message. A window property would do, but
+// under Wine each property read is a round trip to the server, thousands of them for a list fill.
+// Windows live on the user-interface thread only.
+std::unordered_map<HWND, CWnd*>& BoundWindows() {
+    static std::unordered_map<HWND, CWnd*> s_bound;
+    return s_bound;
+}
 }  // namespace
 
 void CCmdUI::Enable(BOOL on) {
@@ -75,7 +83,7 @@ BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWO
 
 void CWnd::Attach(HWND hWnd) {
     m_hWnd = hWnd;
-    SetPropA(hWnd, kObjectProp, this);
+    BoundWindows()[hWnd] = this;
 }
 
 BOOL CWnd::SubclassWindow(HWND hWnd) {
@@ -91,7 +99,9 @@ void CWnd::UnbindWindow() {
         return;
     if (m_pfnSuper && (WNDPROC)GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC) == SubclassProc)
         SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)m_pfnSuper);
-    RemovePropA(m_hWnd, kObjectProp);
+    auto bound = BoundWindows().find(m_hWnd);
+    if (bound != BoundWindows().end() && bound->second == this)
+        BoundWindows().erase(bound);
     m_hWnd = nullptr;
     m_pfnSuper = nullptr;
 }
@@ -101,7 +111,10 @@ BOOL CWnd::DestroyWindow() {
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
-    return hWnd ? static_cast<CWnd*>(GetPropA(hWnd, kObjectProp)) : nullptr;
+    if (!hWnd)
+        return nullptr;
+    auto bound = BoundWindows().find(hWnd);
+    return bound == BoundWindows().end() ? nullptr : bound->second;
 }
 
 std::string CWnd::GetWindowText() const {

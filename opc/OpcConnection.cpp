@@ -5,6 +5,7 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/OpcBrowserApp.h"
+#include "framework/Views.h"
 #include "framework/WinApp.h"
 #include "opc/OpcStatusDialog.h"
 #include "opc/ServerText.h"
@@ -224,6 +225,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
         return FAILED(hr) ? hr : E_FAIL;
     }
     HRESULT result = hr;
+    CRedrawOff quiet(g_pItemView->m_hWnd);
     for (size_t i = 0; i < kept.size(); ++i) {
         HRESULT itemError = errors ? errors[i] : hr;
         if (SUCCEEDED(itemError))

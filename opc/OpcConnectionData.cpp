@@ -46,14 +46,9 @@ void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* i
     // an invalidation per written cell (thousands of them for a large group).
     HWND list = g_pItemView->m_hWnd;
     const bool holdRedraw = list && header->dwItemCount > (DWORD)ListView_GetCountPerPage(list);
-    if (holdRedraw)
-        SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    CRedrawOff quiet(holdRedraw ? list : nullptr);
     for (const DataChangeText& t : DataChangeTexts(*header, items, values, m_hexDump)) {
         if (!t.bSkipped)
             g_pItemView->SetItemValue(t.valueText.c_str(), t.qualityText.c_str(), (int)t.hClient);
-    }
-    if (holdRedraw) {
-        SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
     }
 }

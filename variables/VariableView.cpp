@@ -38,6 +38,9 @@ void CVariableView::OnInitialUpdate() {
 }
 
 void CVariableView::Refresh() {
+    m_bStale = m_batchDepth > 0;
+    if (m_bStale)
+        return;
     ListView_SetItemCountEx(m_hWnd, m_model.RowCount(), LVSICF_NOSCROLL);
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }

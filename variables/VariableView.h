@@ -28,6 +28,26 @@ public:
     int PendingCount() const { return m_model.PendingCount(); }
     const VariableModel& Model() const { return m_model; }
 
+    // Row changes made while a batch is open reach the control once, when the outermost batch
+    // closes: each update of the list's row count redraws its scroll bar at once, which costs
+    // milliseconds a row in a preview of thousands.
+    class Batch {
+    public:
+        explicit Batch(CVariableView* view) : m_view(view) {
+            if (m_view)
+                ++m_view->m_batchDepth;
+        }
+        ~Batch() {
+            if (m_view && --m_view->m_batchDepth == 0 && m_view->m_bStale)
+                m_view->Refresh();
+        }
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        CVariableView* m_view;
+    };
+
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
 
@@ -41,5 +61,7 @@ private:
     void OnRightClick();
 
     VariableModel m_model;
+    int m_batchDepth = 0;
+    bool m_bStale = false;  // rows changed inside a batch
     std::string m_dispText;  // keeps the text handed out by LVN_GETDISPINFO alive
 };

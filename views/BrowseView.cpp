@@ -12,27 +12,13 @@
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
+#include "views/ItemView.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 // Node texts are names of at most kMaxNameChars characters; double-byte code pages double that.
 const size_t kMaxNodeTextBytes = 4 * kMaxNameChars;
-
-// No drawing while thousands of nodes go in; one repaint afterwards.
-class RedrawOff {
-public:
-    explicit RedrawOff(HWND h) : m_h(h) { SendMessageA(m_h, WM_SETREDRAW, FALSE, 0); }
-    ~RedrawOff() {
-        SendMessageA(m_h, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(m_h, nullptr, TRUE);
-    }
-    RedrawOff(const RedrawOff&) = delete;
-    RedrawOff& operator=(const RedrawOff&) = delete;
-
-private:
-    HWND m_h;
-};
 
 IMalloc* ServerMalloc() {
     return g_pConnection ? g_pConnection->Link().GetMalloc() : nullptr;
@@ -98,7 +84,7 @@ HTREEITEM CBrowseView::InsertNode(const std::string& text, HTREEITEM parent, Fil
 }
 
 int CBrowseView::FillTree() {
-    RedrawOff redrawOff(m_hWnd);
+    CRedrawOff redrawOff(m_hWnd);
     SendMessage(TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
     OpcConnection* connection = g_pConnection;
     if (!connection || connection->m_serverText.empty())
@@ -331,6 +317,7 @@ void CBrowseView::OnAddItems() {
             connection->AddItem(itemIds[0].c_str());
     } else {
         // The server node, "Flat Items" or "Hierarchial Items": the texts are the IDs.
+        CRedrawOff quiet(g_pItemView ? g_pItemView->m_hWnd : nullptr);
         for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child))
             connection->AddItem(NodeText(child).c_str());
     }

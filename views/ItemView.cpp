@@ -157,6 +157,7 @@ int CItemView::DeleteAllItems() {
 }
 
 void CItemView::PreviewItems(bool allRows) {
+    CVariableView::Batch batch(g_pVariableView);
     CListCtrl list = GetListCtrl();
     if (allRows) {
         if (g_pVariableView)
@@ -177,6 +178,7 @@ void CItemView::PreviewItems(bool allRows) {
 void CItemView::RefreshPreviewNames() {
     if (!g_pVariableView || !g_pConversionSettings || ListView_GetSelectedCount(m_hWnd) == 0)
         return;
+    CVariableView::Batch batch(g_pVariableView);
     g_pVariableView->RollbackCounters();
     CListCtrl list = GetListCtrl();
     int k = 0;
@@ -205,6 +207,7 @@ void CItemView::AddAsStructure() {
         frame->SyncCutBar();
     g_pConversionSettings->BeginDriver((uint32_t)dlg.m_kind, dlg.m_name, dlg.m_preview, dlg.m_access, dlg.m_cycle,
                                        dlg.m_driverText, (int)dlg.m_firstOffset);
+    CVariableView::Batch batch(g_pVariableView);
     for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {
         std::string itemId = list.GetItemText(row, 0);
         Trace("Show \"%s\" as Korvane Object", itemId.c_str());

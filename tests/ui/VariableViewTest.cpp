@@ -61,6 +61,26 @@ TEST_F(VariableViewTest, ClickPreviewsThePendingRowWithItsColumns) {
     EXPECT_EQ(1, Model().RowCount());
 }
 
+TEST_F(VariableViewTest, BatchShowsItsRowsOnceWhenTheOutermostBatchCloses) {
+    VariableRecord record;
+    record.kind = KindSingle;
+    record.type = KrWord;
+    {
+        CVariableView::Batch outer(g_pVariableView);
+        {
+            CVariableView::Batch inner(g_pVariableView);
+            g_pVariableView->AddVariable("A", "X.A", record);
+            g_pVariableView->AddVariable("B", "X.B", record);
+        }
+        EXPECT_EQ(0, ListView_GetItemCount(g_pVariableView->m_hWnd));
+        g_pVariableView->Commit();
+    }
+    EXPECT_EQ(2, ListView_GetItemCount(g_pVariableView->m_hWnd));
+    // Outside a batch every change shows at once.
+    g_pVariableView->AddVariable("C", "X.C", record);
+    EXPECT_EQ(3, ListView_GetItemCount(g_pVariableView->m_hWnd));
+}
+
 TEST_F(VariableViewTest, SecondServerEntryGivesChannelFourAndDeviceTwo) {
     g_nServerIndex = 1;
     PreviewItem("Line.Speed", VT_I2, OPC_READABLE);

@@ -13,41 +13,13 @@
 
 #include "common/FrameHarness.h"
 #include "common/ProgramRun.h"
+#include "common/RemoteBlock.h"
+#include "common/ScreenShot.h"
 #include "common/SimServerFixture.h"
 #include "opc/DiagnosticTexts.h"
+#include "res/resource.h"
 
 namespace {
-
-// A block of memory inside another process, for messages whose parameters point to memory.
-class RemoteBlock {
-public:
-    RemoteBlock(HANDLE process, SIZE_T size) : m_process(process), m_size(size) {
-        m_p = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~RemoteBlock() {
-        if (m_p)
-            VirtualFreeEx(m_process, m_p, 0, MEM_RELEASE);
-    }
-    RemoteBlock(const RemoteBlock&) = delete;
-    RemoteBlock& operator=(const RemoteBlock&) = delete;
-    char* Address(SIZE_T offset = 0) const { return static_cast<char*>(m_p) + offset; }
-    void Write(const void* data, SIZE_T size, SIZE_T offset = 0) {
-        WriteProcessMemory(m_process, Address(offset), data, size, nullptr);
-    }
-    void Read(void* data, SIZE_T size, SIZE_T offset = 0) const {
-        ReadProcessMemory(m_process, Address(offset), data, size, nullptr);
-    }
-    std::string ReadText(SIZE_T offset) const {
-        std::vector<char> text(m_size - offset + 1, '\0');
-        Read(text.data(), m_size - offset, offset);
-        return text.data();
-    }
-
-private:
-    HANDLE m_process;
-    SIZE_T m_size;
-    void* m_p;
-};
 
 // The program's tree and item list, seen from this process.
 class RemoteViews {
@@ -183,6 +155,63 @@ TEST_F(BrowseE2ETest, PlantTreeShowsAndADoubleClickedLeafGoesLive) {
 
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.WaitForExit(30000));
+}
+
+// The README's walkthrough, step by step; with ZZ_SHOTS_DIR set it also leaves the README's
+// pictures there (live values, blue preview rows) and the clipboard text.
+TEST_F(BrowseE2ETest, WalkthroughFromTreeToClipboard) {
+    KorvaneIni ini(nullptr);
+    UseRegisteredConfig();
+    PutClipboardText("before");
+    const std::string shots = ShotsFolder();
+    ProgramRun run("/u1 ZZSim.OpcServer");
+    ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
+    HWND main = run.MainWindow();
+    RemoteViews views(main);
+    ASSERT_TRUE(views.Ok());
+    ASSERT_TRUE(run.PumpUntil([&] { return views.NodeCount() > 400; }, 30000));
+    // Expand the path to the first item so the picture shows where it came from.
+    HTREEITEM counter = views.Find({"Hierarchial Items", "Channel1", "Device1", "Counter"});
+    ASSERT_NE(nullptr, counter);
+    POINT at = views.Center(counter);
+    LPARAM lp = MAKELPARAM(at.x, at.y);
+    for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+        PostMessageA(views.Tree(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, lp);
+    ASSERT_TRUE(run.WaitForTrace("Add OPC-Item Channel1.Device1.Counter to List"));
+    for (const char* id : {"Channel1.Device1.Level", "Channel1.Device1.Speed"}) {
+        PostMessageA(main, WM_COMMAND, ID_EDIT_NEW_ITEM, 0);
+        ASSERT_TRUE(run.AnswerDialog("Item ID", [&](HWND dlg) { SetDlgItemTextA(dlg, IDC_ITEMID_EDIT, id); }));
+        ASSERT_TRUE(run.WaitForTrace(std::string("Add OPC-Item ") + id + " to List"));
+    }
+    ASSERT_EQ(3, views.Rows());
+    for (int row = 0; row < 3; ++row)
+        ASSERT_TRUE(run.PumpUntil([&] { return views.Cell(row, 3) != "?"; }, 30000)) << row;
+    if (!shots.empty()) {
+        EXPECT_TRUE(SaveWindowShot(main, shots + "live-values.bmp"));
+    }
+
+    PostMessageA(main, WM_COMMAND, ID_EDIT_ADD_ALL, 0);
+    ASSERT_TRUE(run.WaitForTrace("Show \"Channel1.Device1.Speed\" as Korvane Object"));
+    if (!shots.empty()) {
+        run.PumpUntil([] { return false; }, 500);  // the blue rows drawn
+        EXPECT_TRUE(SaveWindowShot(main, shots + "preview.bmp"));
+    }
+    PostMessageA(main, WM_COMMAND, ID_EDIT_ACCEPT, 0);
+    ASSERT_TRUE(run.WaitForTrace("Delete 3 selected Items from KorvaneView"));
+    PostMessageA(main, WM_COMMAND, ID_FILE_COPY_EXIT, 0);
+    EXPECT_EQ(0, run.WaitForExit(30000));
+    const std::string text = ClipboardText();
+    EXPECT_EQ(
+        "$E3 Device1.Counter \"\" 3 \"Channel1.Device1.Counter\" 1 1 0 2 1 #\r\n"
+        "$E2 Device1.Level \"\" 3 \"Channel1.Device1.Level\" 1 1 0 0 1 #\r\n"
+        "$E1 Device1.Speed \"\" 3 \"Channel1.Device1.Speed\" 1 1 0 2 1 #\r\n",
+        text);
+    if (!shots.empty()) {
+        if (FILE* f = fopen((shots + "clipboard.txt").c_str(), "wb")) {
+            fwrite(text.data(), 1, text.size(), f);
+            fclose(f);
+        }
+    }
 }
 
 }  // namespace

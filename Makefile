@@ -1,5 +1,5 @@
 # The two commands of the README. Both install what is missing (Debian 12, as root).
-.PHONY: all build run test bench clean
+.PHONY: all build run test bench dist clean
 
 all: build
 
@@ -14,6 +14,9 @@ test:
 
 bench:
 	scripts/bench.sh
+
+dist:
+	scripts/dist.sh
 
 clean:
 	-scripts/wine-env.sh >/dev/null 2>&1; rm -rf build

@@ -109,6 +109,20 @@ HRESULT OpcAdviseSink::Unadvise() {
     return m_pDataObject->DUnadvise(connection);
 }
 
+void OpcAdviseSink::Detach() {
+    m_pTarget = nullptr;
+    if (!m_pDataObject)
+        return;
+    for (DWORD* pConnection : {&m_dwDataConnection, &m_dwDataTimeConnection, &m_dwWriteCompleteConnection}) {
+        if (*pConnection != 0)
+            m_pDataObject->DUnadvise(*pConnection);
+        *pConnection = 0;
+    }
+    IDataObject* pDataObject = m_pDataObject;
+    m_pDataObject = nullptr;
+    pDataObject->Release();
+}
+
 HRESULT OpcAdviseSink::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) {
         return E_POINTER;

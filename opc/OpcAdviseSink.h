@@ -29,6 +29,11 @@ class OpcAdviseSink final : public IAdviseSink {
     HRESULT Advise(DWORD* pCookie);
     // DUnadvise of the data connection, which is forgotten whatever the server answers.
     HRESULT Unadvise();
+    // The owner lets go: nothing is dispatched any more, and the data object is given back even
+    // though a server that failed DUnadvise (one that has gone) may still hold the sink; without
+    // this, sink and group would keep each other alive, and a late notification would reach a
+    // target that no longer exists.
+    void Detach();
 
     // IUnknown: IUnknown and IAdviseSink only.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;

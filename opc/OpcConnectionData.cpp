@@ -22,6 +22,7 @@ void OpcConnection::StopDataChange() {
         m_adviseCookie = 0;
     }
     if (m_pSink) {
+        m_pSink->Detach();
         m_pSink->Release();
         m_pSink = nullptr;
         Trace("Release AdviseSink");

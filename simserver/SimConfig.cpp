@@ -9,7 +9,22 @@ constexpr DWORD kFastestRate = 10;
 
 }  // namespace
 
+namespace {
+LONG g_disconnected = 0;
+}  // namespace
+
+bool SimIsDisconnected() {
+    return InterlockedCompareExchange(&g_disconnected, 0, 0) != 0;
+}
+
+void SimSetDisconnected(bool bDisconnected) {
+    InterlockedExchange(&g_disconnected, bDisconnected ? 1 : 0);
+}
+
 HRESULT SimConfig::Hook(const char* method) const {
+    if (SimIsDisconnected()) {
+        return RPC_E_DISCONNECTED;
+    }
     std::string key = method;
     for (char& c : key) {
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));

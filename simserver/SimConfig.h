@@ -77,3 +77,8 @@ struct SimConfig {
     // The update rate a group gets for the one it asks for.
     DWORD RevisedRate(DWORD requested) const;
 };
+
+// The whole simulator as a server whose process or machine has gone: every call then fails with
+// RPC_E_DISCONNECTED and no notification is sent. Set by tests through ZZSim_SetDisconnected.
+bool SimIsDisconnected();
+void SimSetDisconnected(bool bDisconnected);

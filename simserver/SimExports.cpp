@@ -178,4 +178,8 @@ HRESULT __cdecl ZZSim_UnregisterProfile(const char* progId, const char* clsid, B
     return hr;
 }
 
+void __cdecl ZZSim_SetDisconnected(BOOL bDisconnected) {
+    SimSetDisconnected(bDisconnected != FALSE);
+}
+
 }  // extern "C"

@@ -168,6 +168,9 @@ void SimGroup::OnWake() {
 }
 
 void SimGroup::SendDue(bool bTicked) {
+    if (SimIsDisconnected()) {
+        return;
+    }
     if (m_bRemoved || !m_state.bActive) {
         return;
     }

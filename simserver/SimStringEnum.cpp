@@ -1,5 +1,7 @@
 #include "simserver/SimStringEnum.h"
 
+#include "simserver/SimConfig.h"
+
 #include <new>
 
 #include "simserver/SimText.h"
@@ -66,6 +68,12 @@ STDMETHODIMP_(ULONG) SimStringEnum::Release() {
 STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) {
     if (!rgelt || (celt > 1 && !pceltFetched)) {
         return E_POINTER;
+    }
+    if (SimIsDisconnected()) {
+        if (pceltFetched) {
+            *pceltFetched = 0;
+        }
+        return RPC_E_DISCONNECTED;
     }
     if (m_mode == SimEnumMode::Garbage && m_position >= m_names->size()) {
         return NextGarbage(celt, rgelt, pceltFetched);

@@ -65,6 +65,9 @@ typedef HRESULT(__cdecl* ZZSimRegisterProfileFn)(const char* progId,
                                                  const char* configPath,
                                                  BOOL bPerUser);
 typedef HRESULT(__cdecl* ZZSimUnregisterProfileFn)(const char* progId, const char* clsid, BOOL bPerUser);
+// TRUE: every server behaves as if its process had gone (calls fail with RPC_E_DISCONNECTED, no
+// notifications); FALSE: back to normal. Objects stay alive and can be released as usual.
+typedef void(__cdecl* ZZSimSetDisconnectedFn)(BOOL bDisconnected);
 // The standard self-registration entry points, for LoadLibrary users.
 typedef HRESULT(STDAPICALLTYPE* ZZSimDllRegisterFn)();
 typedef HRESULT(STDAPICALLTYPE* ZZSimDllInstallFn)(BOOL bInstall, LPCWSTR pszCmdLine);

@@ -88,6 +88,7 @@ void SimServerFixture::UnregisterServer() {
 
 void SimServerFixture::TearDown() {
     if (m_hDll) {
+        SetDisconnected(false);
         // Timers and wake-ups still queued for objects already gone must find nothing to do.
         PumpFor(20);
         ZZSimCounters counters = Counters();
@@ -178,6 +179,10 @@ HRESULT SimServerFixture::EmitStream(DWORD dwConnection, UINT cfFormat, const st
 
 HRESULT SimServerFixture::NotifyNow(DWORD hServerGroup) const {
     return Export<ZZSimNotifyNowFn>("ZZSim_NotifyNow")(hServerGroup);
+}
+
+void SimServerFixture::SetDisconnected(bool bDisconnected) const {
+    Export<ZZSimSetDisconnectedFn>("ZZSim_SetDisconnected")(bDisconnected ? TRUE : FALSE);
 }
 
 HRESULT SimServerFixture::RegisterProfile(const char* progId, const char* clsid, const std::string& configPath) {

@@ -38,6 +38,8 @@ class SimServerFixture : public ::testing::Test {
     LONG LiveObjects() const;
     HRESULT EmitStream(DWORD dwConnection, UINT cfFormat, const std::vector<BYTE>& bytes) const;
     HRESULT NotifyNow(DWORD hServerGroup = 0) const;
+    // The servers act as gone (every call fails with RPC_E_DISCONNECTED) or back; reset at TearDown.
+    void SetDisconnected(bool bDisconnected) const;
     HRESULT RegisterProfile(const char* progId, const char* clsid, const std::string& configPath);
     HRESULT UnregisterProfile(const char* progId, const char* clsid);
 

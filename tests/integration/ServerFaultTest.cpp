@@ -1,0 +1,122 @@
+// Server faults met by the real frame: a server that goes away in the middle of a session, slow
+// calls, and item requests the server fails. The program stays usable: it can disconnect and
+// connect again, and leaves no server object alive.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/Globals.h"
+#include "common/FrameHarness.h"
+#include "common/SimServerFixture.h"
+#include "common/TraceCapture.h"
+#include "framework/Dialog.h"
+#include "opc/OpcConnection.h"
+#include "res/resource.h"
+#include "views/BrowseView.h"
+#include "views/ItemView.h"
+
+namespace {
+
+const char kPlant[] =
+    "organization hierarchical\n"
+    "branch Line\n"
+    "  item Count VT_I4 RW ramp 0 1 1000\n"
+    "  item Level VT_R4 R fixed 2.5\n"
+    "end\n";
+
+class ServerFaultTest : public SimServerFixture {
+protected:
+    void TearDown() override {
+        m_h.reset();
+        SimServerFixture::TearDown();
+    }
+    void Start(const std::string& config = kPlant) {
+        UseConfig(config);
+        m_h.reset(new FrameHarness("/u1 ZZSim.OpcServer"));
+        m_h->Idle();
+    }
+    void Command(UINT id) { SendMessageA(m_h->Frame()->m_hWnd, WM_COMMAND, id, 0); }
+    std::string Cell(int row, int col) { return g_pItemView->GetListCtrl().GetItemText(row, col); }
+    int Rows() { return g_pItemView->GetListCtrl().GetItemCount(); }
+    UINT TreeNodes() { return TreeView_GetCount(m_h->Frame()->m_pBrowseView->m_hWnd); }
+
+    TraceCapture m_capture;
+    KorvaneIni m_ini{nullptr};
+    std::unique_ptr<FrameHarness> m_h;
+};
+
+TEST_F(ServerFaultTest, ServerGoneMidSessionCanBeLeftAndConnectedAgain) {
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    NotifyNow();
+    PumpFor(50);
+    ASSERT_NE("?", Cell(0, 3));
+
+    SetDisconnected(true);
+    ClearLog();
+    NotifyNow();
+    PumpFor(50);
+    EXPECT_EQ(0u, Counters().nNotifications);
+    // Every request now fails with the server's error and lists nothing.
+    EXPECT_EQ(RPC_E_DISCONNECTED, g_pConnection->AddItem("Line.Level"));
+    EXPECT_EQ(1, Rows());
+    // "Neues Item" with a server that is gone: the ID is refused, and the user gives up.
+    m_h->QueueAnswers({IDCANCEL});
+    CDialog::SetNextInitHook([](CDialog& dlg) {
+        SetDlgItemTextA(dlg.m_hWnd, IDC_ITEMID_EDIT, "Line.Level");
+        dlg.PostMessage(WM_COMMAND, IDOK);
+    });
+    Command(ID_EDIT_NEW_ITEM);
+    CDialog::SetNextInitHook(nullptr);
+    EXPECT_EQ(1, Rows());
+    ASSERT_FALSE(m_h->Boxes().empty());
+    EXPECT_EQ("Ung\xfcltige ItemID!", m_h->Boxes().back().text);
+
+    // The user disconnects: the teardown calls fail, yet the connection and its objects go.
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ(nullptr, g_pConnection);
+    EXPECT_EQ(0u, TreeNodes());
+    PumpFor(20);
+    EXPECT_EQ(0, LiveObjects());
+
+    // The server is back: connecting again works as before.
+    SetDisconnected(false);
+    Command(ID_CONNECT_SERVER1);
+    m_h->Idle();
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_LT(0u, TreeNodes());
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Level"));
+    NotifyNow();
+    PumpFor(50);
+    EXPECT_EQ("2.5", Cell(Rows() - 1, 3));
+}
+
+TEST_F(ServerFaultTest, SlowServerCallsDelayButDoNotBreakTheSession) {
+    Start(std::string(kPlant) + "slow AddItems 300\nslow BrowseOPCItemIDs 20\n");
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_LT(0u, TreeNodes());
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    EXPECT_GE(GetTickCount() - start, 250u);
+    EXPECT_EQ(1, Rows());
+}
+
+TEST_F(ServerFaultTest, FailingItemIdLookupAddsNothingFromTheTree) {
+    Start(std::string(kPlant) + "fail GetItemID\n");
+    ASSERT_NE(nullptr, g_pConnection);
+    CBrowseView* view = m_h->Frame()->m_pBrowseView;
+    HTREEITEM hierarchy = TreeView_GetNextSibling(view->m_hWnd, TreeView_GetChild(view->m_hWnd, TreeView_GetRoot(view->m_hWnd)));
+    HTREEITEM line = TreeView_GetChild(view->m_hWnd, hierarchy);
+    ASSERT_NE(nullptr, line);
+    TreeView_SelectItem(view->m_hWnd, line);
+    SendMessageA(view->m_hWnd, WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
+    EXPECT_EQ(0, Rows());
+    EXPECT_NE(nullptr, g_pConnection);
+}
+
+}  // namespace

@@ -156,6 +156,15 @@ void OpcConnection::FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE c
     def->vtRequestedDataType = VT_EMPTY;
 }
 
+namespace {
+// Whether a block the server allocated holds count entries. A block from another allocator
+// cannot be measured (GetSize answers -1) and is taken as it is.
+bool HoldsEntries(IMalloc* malloc, void* block, size_t count, size_t entrySize) {
+    const SIZE_T size = malloc ? malloc->GetSize(block) : (SIZE_T)-1;
+    return size == (SIZE_T)-1 || size >= count * entrySize;
+}
+}  // namespace
+
 HRESULT OpcConnection::AddItem(const char* itemId) {
     if (!m_adviseCookie) {
         HRESULT hr = StartDataChange();
@@ -174,9 +183,15 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     HRESULT hr = m_pItemMgt->AddItems(1, &def, &results, &errors);
     SysFreeString(def.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
-    if (!results) {
+    const bool broken = SUCCEEDED(hr) && (!results || !HoldsEntries(malloc, results, 1, sizeof(OPCITEMRESULT)) ||
+                                          (errors && !HoldsEntries(malloc, errors, 1, sizeof(HRESULT))));
+    if (!results || broken) {
+        if (results)
+            malloc->Free(results);
         if (errors)
             malloc->Free(errors);
+        if (broken)
+            g_pItemView->RetireClientHandle();
         return FAILED(hr) ? hr : E_FAIL;
     }
     // A server that answers without an error array gets the call's own result for the item.
@@ -219,9 +234,18 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     for (OPCITEMDEF& d : defs)
         SysFreeString(d.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
-    if (!results) {
+    // Answers that claim success with missing or too short arrays are not read. The server may
+    // have added the items all the same: their client handles are retired, so notifications for
+    // them reach no row, and later items keep matching theirs.
+    const bool broken = SUCCEEDED(hr) && (!results || !HoldsEntries(malloc, results, kept.size(), sizeof(OPCITEMRESULT)) ||
+                                          (errors && !HoldsEntries(malloc, errors, kept.size(), sizeof(HRESULT))));
+    if (!results || broken) {
+        if (results)
+            malloc->Free(results);
         if (errors)
             malloc->Free(errors);
+        for (size_t i = 0; broken && i < kept.size(); ++i)
+            g_pItemView->RetireClientHandle();
         return FAILED(hr) ? hr : E_FAIL;
     }
     HRESULT result = hr;

@@ -67,6 +67,9 @@ struct SimConfig {
     std::set<std::wstring> failBrowseDown;  // short names or full IDs
     bool bEndlessBrowse = false;            // browse enumerators never end
     bool bGarbageBrowse = false;            // browse enumerators end in garbage
+    // AddItems answers S_OK but with "null" arrays, "short" arrays (one entry whatever the
+    // count) or "noerrors" (results without the error array); empty: correct answers.
+    std::string brokenAddItems;
     SimNode root;
     std::unordered_map<std::wstring, const SimNode*> leaves;    // by full item ID
     std::unordered_map<std::wstring, const SimNode*> branches;  // by full ID

@@ -264,6 +264,14 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         m_pConfig->bAcceptBrowseUpAtRoot = true;
         return true;
     }
+    if (keyword == "broken_additems" && n == 2) {
+        const std::string how = Lower(words[1]);
+        if (how != "null" && how != "short" && how != "noerrors") {
+            return Fail("broken_additems takes null, short or noerrors");
+        }
+        m_pConfig->brokenAddItems = how;
+        return true;
+    }
     if (keyword == "endless_browse" && n == 1) {
         m_pConfig->bEndlessBrowse = true;
         return true;
@@ -279,7 +287,8 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
     *pHandled = keyword == "organization" || keyword == "vendor" || keyword == "revise_rate" || keyword == "reject" ||
                 keyword == "withhold" || keyword == "getstatus" || keyword == "fail" || keyword == "slow" ||
                 keyword == "fail_browse_down" || keyword == "refuse_browse_up_at_root" ||
-                keyword == "accept_browse_up_at_root" || keyword == "endless_browse" || keyword == "garbage_browse";
+                keyword == "accept_browse_up_at_root" || keyword == "endless_browse" || keyword == "garbage_browse" ||
+                keyword == "broken_additems";
     return Fail("wrong number of words for \"" + words[0] + "\"");
 }
 

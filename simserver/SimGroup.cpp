@@ -305,6 +305,31 @@ HRESULT SimGroup::ItemResults(DWORD dwCount,
     return hr;
 }
 
+void SimGroup::BreakResults(OPCITEMRESULT** ppResults, HRESULT** ppErrors) const {
+    const std::string& how = m_config->brokenAddItems;
+    if (how == "noerrors" || how == "null") {
+        CoTaskMemFree(*ppErrors);
+        *ppErrors = nullptr;
+    }
+    if (how == "null") {
+        // The items stay in the group: a real server of this kind would not report them either.
+        CoTaskMemFree(*ppResults);
+        *ppResults = nullptr;
+    }
+    if (how == "short") {
+        // Blocks of one entry for any count.
+        for (void** block : {reinterpret_cast<void**>(ppResults), reinterpret_cast<void**>(ppErrors)}) {
+            const size_t size = block == reinterpret_cast<void**>(ppResults) ? sizeof(OPCITEMRESULT) : sizeof(HRESULT);
+            void* shorter = CoTaskMemAlloc(size);
+            if (shorter) {
+                memcpy(shorter, *block, size);
+            }
+            CoTaskMemFree(*block);
+            *block = shorter;
+        }
+    }
+}
+
 STDMETHODIMP SimGroup::AddItems(DWORD dwCount,
                                 OPCITEMDEF* pItemArray,
                                 OPCITEMRESULT** ppAddResults,
@@ -322,6 +347,10 @@ STDMETHODIMP SimGroup::AddItems(DWORD dwCount,
         return hr;
     }
     hr = ItemResults(dwCount, pItemArray, true, ppAddResults, ppErrors);
+    if (SUCCEEDED(hr) && !m_config->brokenAddItems.empty()) {
+        BreakResults(ppAddResults, ppErrors);
+        hr = S_OK;
+    }
     // New items get their first values promptly rather than at the next tick.
     if (SUCCEEDED(hr) && m_sinks.HasDataConnection()) {
         m_window.Wake();

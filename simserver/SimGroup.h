@@ -157,6 +157,8 @@ class SimGroup final : public IOPCItemMgt,
     bool Withholds(const char* keyword) const { return m_config->Withholds(keyword); }
     // E_FAIL once removed; otherwise the configured delay and failure of the method.
     HRESULT Enter(const char* method) const;
+    // Spoils a correct AddItems answer as the config's broken_additems says.
+    void BreakResults(OPCITEMRESULT** ppResults, HRESULT** ppErrors) const;
     HRESULT ItemResults(DWORD dwCount,
                         OPCITEMDEF* pItemArray,
                         bool bAdd,

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -118,5 +119,38 @@ TEST_F(ServerFaultTest, FailingItemIdLookupAddsNothingFromTheTree) {
     EXPECT_EQ(0, Rows());
     EXPECT_NE(nullptr, g_pConnection);
 }
+
+class BrokenAddItemsTest : public ServerFaultTest, public ::testing::WithParamInterface<const char*> {};
+
+// Answers that claim success but lack arrays, or hold one entry for two items, list nothing and
+// are not read past their end; the handles they took stay taken. Without the error array the
+// call's own result stands for every item.
+TEST_P(BrokenAddItemsTest, ArraysAreReadOnlyAsFarAsTheyReach) {
+    const std::string how = GetParam();
+    Start(std::string(kPlant) + "broken_additems " + how + "\n");
+    ASSERT_NE(nullptr, g_pConnection);
+    const int handle = g_pItemView->NextClientHandle();
+    std::vector<std::string> ids = {"Line.Count", "Line.Level"};
+    const HRESULT hr = g_pConnection->AddItems(ids);
+    if (how == "noerrors") {
+        EXPECT_EQ(0, hr);
+        EXPECT_EQ(2, Rows());
+        EXPECT_EQ(handle + 2, g_pItemView->NextClientHandle());
+        return;
+    }
+    EXPECT_EQ(E_FAIL, hr);
+    EXPECT_EQ(0, Rows());
+    EXPECT_EQ(handle + 2, g_pItemView->NextClientHandle());
+    // Values for the items the server holds all the same reach no row.
+    NotifyNow();
+    PumpFor(50);
+    EXPECT_EQ(0, Rows());
+    if (how == "null") {
+        EXPECT_EQ(E_FAIL, g_pConnection->AddItem("Line.Count"));
+        EXPECT_EQ(handle + 3, g_pItemView->NextClientHandle());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, BrokenAddItemsTest, ::testing::Values("null", "short", "noerrors"));
 
 }  // namespace

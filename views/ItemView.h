@@ -3,6 +3,7 @@
 // live value and quality. Each row owns a copy of the server's OPCITEMRESULT.
 #include "framework/Views.h"
 #include "opc/OpcDa.h"
+#include "variables/NameIndex.h"
 #include "views/ClientHandleTable.h"
 
 #include <string>
@@ -51,4 +52,6 @@ private:
     void OnRightClick();
 
     ClientHandleTable m_handles;
+    // The listed item IDs, so a request for a new ID is told apart without a search of the list.
+    NameIndex m_listedIds;
 };

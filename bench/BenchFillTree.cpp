@@ -14,17 +14,23 @@
 #include "common/FrameHarness.h"
 #include "opc/OpcConnection.h"
 #include "simserver/ZZSimControl.h"
+#include "res/resource.h"
 #include "views/BrowseView.h"
+#include "views/ItemView.h"
 
 void AddFillTreeFigures(BenchTable& table);
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 3;
 constexpr double kFillTargetMs = 1500;
 constexpr double kMaxRatio = 3;
 constexpr UINT kExpectedNodes = 3 + 20000 + 200 + 20000;  // fixed nodes, flat list, branches, leaves
 const char kSpace[] = "organization hierarchical\ngenerate Channel 200 Tag 100 VT_I4 RW ramp\n";
+constexpr double kAddItemsTargetMs = 2000;
+constexpr int kBranchLeaves = 5000;
+constexpr UINT kBranchNodes = 3 + kBranchLeaves + 1 + kBranchLeaves;
+const char kBranch[] = "organization hierarchical\ngenerate Area 1 Tag 5000 VT_I4 RW fixed 1\n";
 
 // Every string of the enumerator fetched ten at a time and freed, nothing else; the enumerator
 // is released.
@@ -78,7 +84,8 @@ void WalkBranches(OpcConnection& c) {
 // the tree once). Stays for all figures: starting it costs more than they do.
 class FillFixture {
 public:
-    FillFixture() {
+    explicit FillFixture(const char* space = kSpace, UINT expectedNodes = kExpectedNodes)
+        : m_expectedNodes(expectedNodes) {
         char path[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, path, MAX_PATH);
         std::string dir = path;
@@ -93,7 +100,7 @@ public:
         GetTempPathA(MAX_PATH, temp);
         m_config = std::string(temp) + "zz_bench_filltree.cfg";
         if (FILE* f = fopen(m_config.c_str(), "wb")) {
-            fputs(kSpace, f);
+            fputs(space, f);
             fclose(f);
         }
         SetEnvironmentVariableA(kZZSimConfigVariable, m_config.c_str());
@@ -115,12 +122,12 @@ public:
     CBrowseView* View() const {
         return m_harness && m_harness->Frame() ? m_harness->Frame()->m_pBrowseView : nullptr;
     }
-    bool IsOk() const { return View() && g_pConnection && TreeView_GetCount(View()->m_hWnd) == kExpectedNodes; }
+    bool IsOk() const { return View() && g_pConnection && TreeView_GetCount(View()->m_hWnd) == m_expectedNodes; }
     double FillMs() {
         StopWatch watch;
         int result = View()->FillTree();
         double ms = watch.ElapsedMs();
-        m_bComplete = m_bComplete && result == 0 && TreeView_GetCount(View()->m_hWnd) == kExpectedNodes;
+        m_bComplete = m_bComplete && result == 0 && TreeView_GetCount(View()->m_hWnd) == m_expectedNodes;
         return ms;
     }
     double CallsMs() {
@@ -134,7 +141,24 @@ public:
     }
     bool Complete() const { return m_bComplete; }
 
+    // "Add Items" of the NODE menu on the first branch below "Hierarchial Items". With bRepeat the
+    // rows stay from the previous run, so every ID is a duplicate that selects its row.
+    double AddItemsMs(bool bRepeat, int expectedRows) {
+        HWND tree = View()->m_hWnd;
+        HTREEITEM top = TreeView_GetNextSibling(tree, TreeView_GetChild(tree, TreeView_GetRoot(tree)));
+        HTREEITEM branch = TreeView_GetChild(tree, top);
+        if (!bRepeat)
+            g_pItemView->DeleteAllItems();
+        m_harness->Idle();
+        TreeView_SelectItem(tree, branch);
+        StopWatch watch;
+        SendMessageA(tree, WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
+        const double ms = watch.ElapsedMs();
+        return g_pItemView->GetListCtrl().GetItemCount() == expectedRows ? ms : -1;
+    }
+
 private:
+    UINT m_expectedNodes;
     HMODULE m_hDll = nullptr;
     std::string m_config;
     std::unique_ptr<FrameHarness> m_harness;
@@ -161,6 +185,16 @@ struct FillState {
 }  // namespace
 
 void AddFillTreeFigures(BenchTable& table) {
+    table.Add("Add Items of a branch of 5,000 leaves", kAddItemsTargetMs, [] {
+        FillFixture fixture(kBranch, kBranchNodes);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.AddItemsMs(false, kBranchLeaves); }) : -1.0;
+    });
+    table.Add("Add Items of the same 5,000 leaves again (all duplicates)", kAddItemsTargetMs, [] {
+        FillFixture fixture(kBranch, kBranchNodes);
+        if (!fixture.IsOk() || fixture.AddItemsMs(false, kBranchLeaves) < 0)
+            return -1.0;
+        return MedianMs(kRuns, [&] { return fixture.AddItemsMs(true, kBranchLeaves); });
+    });
     auto state = std::make_shared<FillState>();
     table.Add("fill tree: browse calls alone, 200 x 100 items + flat list", 0, [state] { return state->Calls(); });
     table.Add("fill tree, 200 x 100 items + flat list", kFillTargetMs, [state] {
@@ -175,7 +209,7 @@ void AddFillTreeFigures(BenchTable& table) {
         state->fillMs = complete ? ms : -1;
         return state->fillMs;
     });
-    table.AddRatio("fill tree / browse calls alone", kMaxRatio, [state] {
+    table.AddFigure("fill tree / browse calls alone", kMaxRatio, "x", [state] {
         return state->fillMs > 0 && state->callsMs > 0 ? state->fillMs / state->callsMs : -1.0;
     });
 }

@@ -31,8 +31,8 @@ void BenchTable::Add(std::string name, double targetMs, std::function<double()> 
     m_measurements.push_back({std::move(name), targetMs, "ms", std::move(measure)});
 }
 
-void BenchTable::AddRatio(std::string name, double target, std::function<double()> measure) {
-    m_measurements.push_back({std::move(name), target, "x", std::move(measure)});
+void BenchTable::AddFigure(std::string name, double target, const char* unit, std::function<double()> measure) {
+    m_measurements.push_back({std::move(name), target, unit, std::move(measure)});
 }
 
 int BenchTable::Run(const std::string& filter, FILE* out) const {

@@ -33,8 +33,8 @@ struct Measurement {
 class BenchTable {
   public:
     void Add(std::string name, double targetMs, std::function<double()> measure);
-    // A figure that is a ratio (printed as "<value>x"), with its greatest allowed value.
-    void AddRatio(std::string name, double target, std::function<double()> measure);
+    // A figure in another unit ("x" for a ratio, "MB"), with its greatest allowed value.
+    void AddFigure(std::string name, double target, const char* unit, std::function<double()> measure);
     // Measures and prints every figure whose name contains filter (all for an empty one), in
     // the order added; returns how many missed their target or could not be measured.
     int Run(const std::string& filter, FILE* out) const;

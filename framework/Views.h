@@ -102,3 +102,31 @@ public:
 private:
     HWND m_h;
 };
+
+// For changes to thousands of list rows at once: no drawing, and the control hidden meanwhile,
+// because a visible list control under Wine updates its scroll bar at once for every deleted or
+// newly focused row, drawing or not. Shown again (without activation, keeping its focus) at the
+// end of the scope.
+class CBulkChange {
+public:
+    explicit CBulkChange(HWND h) : m_quiet(h), m_h(h), m_bHadFocus(GetFocus() == h) {
+        m_bWasVisible = IsWindowVisible(h) != FALSE;
+        if (m_bWasVisible)
+            ::ShowWindow(h, SW_HIDE);
+    }
+    ~CBulkChange() {
+        if (!m_bWasVisible || !IsWindow(m_h))
+            return;
+        ::ShowWindow(m_h, SW_SHOWNA);
+        if (m_bHadFocus)
+            SetFocus(m_h);
+    }
+    CBulkChange(const CBulkChange&) = delete;
+    CBulkChange& operator=(const CBulkChange&) = delete;
+
+private:
+    CRedrawOff m_quiet;
+    HWND m_h;
+    bool m_bHadFocus;
+    bool m_bWasVisible = false;
+};

@@ -216,11 +216,8 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
         if (FAILED(hr))
             return hr;
     }
-    std::vector<std::string> kept;
-    for (const std::string& id : itemIds) {
-        if (!g_pItemView->FindAndSelect(id.c_str()))
-            kept.push_back(id);
-    }
+    // IDs already listed select their rows instead.
+    std::vector<std::string> kept = g_pItemView->SelectListed(itemIds);
     itemIds = kept;
     if (kept.empty())
         return E_FAIL;

@@ -11,8 +11,9 @@ class NameIndex {
     int Count(const std::string& name) const;
     void Clear() { m_counts.clear(); }
 
-  private:
+    // The name as the index compares it: upper case in the ANSI code page.
     static std::string Fold(const std::string& name);
 
+  private:
     std::unordered_map<std::string, int> m_counts;  // by upper-cased name
 };

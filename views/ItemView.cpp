@@ -1,6 +1,7 @@
 #include "views/ItemView.h"
 
 #include <memory>
+#include <unordered_map>
 
 #include "app/Globals.h"
 #include "app/MainFrame.h"
@@ -68,6 +69,30 @@ bool CItemView::FindAndSelect(const char* itemId) {
         return false;
     ListView_SetItemState(m_hWnd, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
     return true;
+}
+
+std::vector<std::string> CItemView::SelectListed(const std::vector<std::string>& itemIds) {
+    std::vector<std::string> fresh;
+    std::unordered_map<std::string, int> rows;  // folded ID -> row, built at the first repeat
+    CListCtrl list = GetListCtrl();
+    std::unique_ptr<CBulkChange> bulk;
+    for (const std::string& id : itemIds) {
+        if (m_listedIds.Count(id) == 0) {
+            fresh.push_back(id);
+            continue;
+        }
+        if (rows.empty()) {
+            bulk.reset(new CBulkChange(m_hWnd));
+            for (int row = list.GetItemCount() - 1; row >= 0; --row)
+                rows[NameIndex::Fold(list.GetItemText(row, 0))] = row;  // the first row wins
+        }
+        auto found = rows.find(NameIndex::Fold(id));
+        if (found == rows.end())
+            fresh.push_back(id);
+        else
+            list.SetItemState(found->second, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    return fresh;
 }
 
 int CItemView::AddItem(const char* itemId, const OPCITEMRESULT& result) {
@@ -138,18 +163,9 @@ void CItemView::RemoveAcceptedItems() {
          i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
         rows.push_back(i);
     Trace("Delete %d selected Items from KorvaneView", n);
-    {
-        // A visible list updates its scroll bar at once for every deleted row, which costs
-        // milliseconds a row under Wine even without drawing; hidden, the rows go at once.
-        const bool hadFocus = GetFocus() == m_hWnd;
-        CRedrawOff quiet(m_hWnd);
-        ::ShowWindow(m_hWnd, SW_HIDE);
-        for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-            RemoveRow(*it);
-        ::ShowWindow(m_hWnd, SW_SHOWNA);
-        if (hadFocus)
-            SetFocus(m_hWnd);
-    }
+    CBulkChange bulk(m_hWnd);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        RemoveRow(*it);
 }
 
 int CItemView::DeleteAllItems() {

@@ -7,6 +7,7 @@
 #include "views/ClientHandleTable.h"
 
 #include <string>
+#include <vector>
 
 // The row's item data: a copy of the server's result for the item (the blob is not kept).
 using OpcItemRecord = OPCITEMRESULT;
@@ -18,6 +19,9 @@ public:
     void OnInitialUpdate() override;
     int NextClientHandle() const { return m_handles.NextClientHandle(); }
     bool FindAndSelect(const char* itemId);
+    // FindAndSelect for many IDs with one pass over the list: selects the rows of the IDs already
+    // listed and returns the others, in their order.
+    std::vector<std::string> SelectListed(const std::vector<std::string>& itemIds);
     int AddItem(const char* itemId, const OPCITEMRESULT& result);
     void RetireClientHandle() { m_handles.RetireClientHandle(); }
     int SetItemValue(const char* value, const char* quality, int clientHandle);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BenchTable.h"
 #include "app/Globals.h"
@@ -32,9 +33,10 @@ constexpr int kBranchLeaves = 5000;
 constexpr UINT kBranchNodes = 3 + kBranchLeaves + 1 + kBranchLeaves;
 const char kBranch[] = "organization hierarchical\ngenerate Area 1 Tag 5000 VT_I4 RW fixed 1\n";
 
-// Every string of the enumerator fetched ten at a time and freed, nothing else; the enumerator
-// is released.
-void Drain(IEnumString* names) {
+// Every string of the enumerator, fetched ten at a time, handed to use and freed; the
+// enumerator is released.
+template <typename Use>
+void ForEachName(IEnumString* names, Use use) {
     if (!names)
         return;
     names->Reset();
@@ -44,40 +46,39 @@ void Drain(IEnumString* names) {
     do {
         fetched = 0;
         hr = names->Next(10, batch, &fetched);
-        for (ULONG i = 0; SUCCEEDED(hr) && i < fetched && i < 10; ++i)
+        for (ULONG i = 0; SUCCEEDED(hr) && i < fetched && i < 10; ++i) {
+            use(batch[i]);
             CoTaskMemFree(batch[i]);
+        }
     } while (hr == S_OK && fetched > 0);
     names->Release();
 }
 
-// The tree's walk of the hierarchy as browse calls only.
+void Drain(IEnumString* names) {
+    ForEachName(names, [](const wchar_t*) {});
+}
+
+// The tree's walk of the hierarchy as browse calls only: a level's branches are listed before
+// any of them is entered.
 void WalkBranches(OpcConnection& c) {
     IEnumString* branches = nullptr;
     c.BrowseBranches(&branches);
-    if (!branches)
-        return;
-    branches->Reset();
-    LPOLESTR batch[10];
-    ULONG fetched = 0;
-    HRESULT hr;
-    do {
-        fetched = 0;
-        hr = branches->Next(10, batch, &fetched);
-        for (ULONG i = 0; SUCCEEDED(hr) && i < fetched && i < 10; ++i) {
-            char name[256] = {};
-            WideCharToMultiByte(CP_ACP, 0, batch[i], -1, name, sizeof(name), nullptr, nullptr);
-            CoTaskMemFree(batch[i]);
-            IEnumString* leaves = nullptr;
-            bool moved = false;
-            c.BrowseLeavesOf(name, &leaves, &moved);
-            Drain(leaves);
-            if (moved) {
-                WalkBranches(c);
-                c.BrowseUp();
-            }
+    std::vector<std::string> names;
+    ForEachName(branches, [&](const wchar_t* name) {
+        char ansi[256] = {};
+        WideCharToMultiByte(CP_ACP, 0, name, -1, ansi, sizeof(ansi), nullptr, nullptr);
+        names.push_back(ansi);
+    });
+    for (const std::string& name : names) {
+        IEnumString* leaves = nullptr;
+        bool moved = false;
+        c.BrowseLeavesOf(name.c_str(), &leaves, &moved);
+        Drain(leaves);
+        if (moved) {
+            WalkBranches(c);
+            c.BrowseUp();
         }
-    } while (hr == S_OK && fetched > 0);
-    branches->Release();
+    }
 }
 
 // The simulator registered with the generated space and the frame connected to it (which fills

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Globals.h"
+#include "common/DialogDriving.h"
 #include "common/FrameHarness.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -34,9 +35,7 @@ class DriverDlgTest : public ::testing::Test {
         });
         return m_dlg.DoModal();
     }
-    static void Click(CDialog& dlg, int id) {
-        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)dlg.GetDlgItem(id));
-    }
+    static void Click(CDialog& dlg, int id) { ClickButton(dlg, id); }
     static std::string Text(CDialog& dlg, int id) {
         char text[256] = {};
         GetDlgItemTextA(dlg.m_hWnd, id, text, sizeof(text));
@@ -49,18 +48,8 @@ class DriverDlgTest : public ::testing::Test {
     static int SliderPos(CDialog& dlg) {
         return (int)SendDlgItemMessageA(dlg.m_hWnd, IDC_DRV_OFFSET_SLIDER, TBM_GETPOS, 0, 0);
     }
-    // Moves the slider the way the track bar does: new position, then the scroll notification.
-    static void Slide(CDialog& dlg, int pos) {
-        HWND slider = dlg.GetDlgItem(IDC_DRV_OFFSET_SLIDER);
-        SendMessageA(slider, TBM_SETPOS, TRUE, pos);
-        dlg.SendMessage(WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), (LPARAM)slider);
-    }
-    // Picks a kind the way the combo box does: selection, then the change notification.
-    static void ChooseKind(CDialog& dlg, int index) {
-        HWND combo = dlg.GetDlgItem(IDC_DRV_KIND);
-        SendMessageA(combo, CB_SETCURSEL, index, 0);
-        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRV_KIND, CBN_SELCHANGE), (LPARAM)combo);
-    }
+    static void Slide(CDialog& dlg, int pos) { SlideTo(dlg, IDC_DRV_OFFSET_SLIDER, pos); }
+    static void ChooseKind(CDialog& dlg, int index) { ChooseEntry(dlg, IDC_DRV_KIND, index); }
     static std::string ComboText(CDialog& dlg, int id, int index) {
         char text[64] = {};
         SendDlgItemMessageA(dlg.m_hWnd, id, CB_GETLBTEXT, index, (LPARAM)text);

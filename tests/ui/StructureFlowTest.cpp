@@ -12,6 +12,7 @@
 
 #include "app/Globals.h"
 #include "app/MainFrame.h"
+#include "common/DialogDriving.h"
 #include "common/FrameHarness.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
@@ -61,20 +62,10 @@ protected:
         g_pItemView->SendMessage(WM_COMMAND, ID_ITEM_ADD_AS_STRUCT, 0);
         CDialog::SetNextInitHook(nullptr);
     }
-    static void Click(CDialog& dlg, int id) {
-        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)dlg.GetDlgItem(id));
-    }
+    static void Click(CDialog& dlg, int id) { ClickButton(dlg, id); }
     static void SetText(CDialog& dlg, int id, const char* text) { SetDlgItemTextA(dlg.m_hWnd, id, text); }
-    static void Slide(CDialog& dlg, int pos) {
-        HWND slider = dlg.GetDlgItem(IDC_DRV_OFFSET_SLIDER);
-        SendMessageA(slider, TBM_SETPOS, TRUE, pos);
-        dlg.SendMessage(WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, pos), (LPARAM)slider);
-    }
-    static void ChooseKind(CDialog& dlg, int index) {
-        HWND combo = dlg.GetDlgItem(IDC_DRV_KIND);
-        SendMessageA(combo, CB_SETCURSEL, index, 0);
-        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_DRV_KIND, CBN_SELCHANGE), (LPARAM)combo);
-    }
+    static void Slide(CDialog& dlg, int pos) { SlideTo(dlg, IDC_DRV_OFFSET_SLIDER, pos); }
+    static void ChooseKind(CDialog& dlg, int index) { ChooseEntry(dlg, IDC_DRV_KIND, index); }
 
     Texts ItemRows() const {
         Texts rows;

@@ -11,25 +11,12 @@
 #include "app/ConnectMenu.h"
 #include "app/Globals.h"
 #include "common/FrameHarness.h"
+#include "common/ProgramRun.h"
 #include "tests/unit/ConversionFakes.h"
 #include "variables/ConversionSettings.h"
 #include "variables/VariableModel.h"
 
 namespace {
-
-std::string ClipboardTextOf(UINT format) {
-    std::string text;
-    if (!OpenClipboard(nullptr))
-        return "<no clipboard>";
-    if (HANDLE h = GetClipboardData(format)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) {
-            text.assign(p, strnlen(p, GlobalSize(h)));
-            GlobalUnlock(h);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
 
 TEST(BadCommandLineTest, TenThousandCharactersGiveCutNamesAndTheOtherSwitches) {
     const std::string huge(10000, 'x');
@@ -127,7 +114,7 @@ TEST_F(BadConversionInputTest, TwoHundredThousandLinesReachTheClipboardWhole) {
     const std::string text = Export();
     EXPECT_EQ(0, model.RowCount());
     ASSERT_EQ(0, settings.CopyToClipboard(nullptr));
-    const std::string pasted = ClipboardTextOf(CF_TEXT);
+    const std::string pasted = ClipboardText();
     EXPECT_EQ(text.size(), pasted.size());
     EXPECT_EQ(text, pasted);
     EXPECT_EQ(0u, pasted.find("$E1 V0 \"\" 3 \"A.V0\" 1 1 0 2 1 #\r\n"));

@@ -6,7 +6,7 @@
 #include "framework/Dialog.h"
 
 class CNumberingDlg : public CDialog {
-public:
+  public:
     CNumberingDlg();
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
@@ -18,12 +18,12 @@ public:
     std::string m_separator = "_";
     int m_style = 0;  // 0 digits, 1 lower-case letters, 2 upper-case letters
 
-private:
+  private:
     void EnableSeparator();
 };
 
 class CSeparatorDlg : public CDialog {
-public:
+  public:
     CSeparatorDlg();
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
@@ -38,6 +38,6 @@ public:
     BOOL m_bOther = FALSE;
     std::string m_other;
 
-private:
+  private:
     void EnableOther();
 };

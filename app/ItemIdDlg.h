@@ -6,7 +6,7 @@
 #include "res/resource.h"
 
 class CItemIdDlg : public CDialog {
-public:
+  public:
     enum { IDD = IDD_ITEM_ID };
     // Item IDs typed by hand are limited to this many characters.
     static constexpr int kMaxItemIdChars = 128;

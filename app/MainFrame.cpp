@@ -134,13 +134,14 @@ BOOL CMainFrame::OnCreateClient(CREATESTRUCTA*) {
     return TRUE;
 }
 
-
 void CMainFrame::SyncCutBar() {
     if (!g_pConversionSettings)
         return;
-    SendDlgItemMessageA(m_wndCutBar.m_hWnd, IDC_CUT_OFFSET_SLIDER, TBM_SETPOS, TRUE, g_pConversionSettings->CutOffset());
+    SendDlgItemMessageA(m_wndCutBar.m_hWnd, IDC_CUT_OFFSET_SLIDER, TBM_SETPOS, TRUE,
+                        g_pConversionSettings->CutOffset());
     SetDlgItemInt(m_wndCutBar.m_hWnd, IDC_CUT_OFFSET_VALUE, g_pConversionSettings->CutOffset(), TRUE);
-    SendDlgItemMessageA(m_wndCutBar.m_hWnd, IDC_CUT_LENGTH_SLIDER, TBM_SETPOS, TRUE, g_pConversionSettings->CutLength());
+    SendDlgItemMessageA(m_wndCutBar.m_hWnd, IDC_CUT_LENGTH_SLIDER, TBM_SETPOS, TRUE,
+                        g_pConversionSettings->CutLength());
     SetDlgItemInt(m_wndCutBar.m_hWnd, IDC_CUT_LENGTH_VALUE, g_pConversionSettings->CutLength(), TRUE);
 }
 
@@ -173,7 +174,6 @@ BOOL CMainFrame::OnCommand(WPARAM wp, LPARAM lp) {
         Connect(id);
     return CFrameWnd::OnCommand(wp, lp);
 }
-
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

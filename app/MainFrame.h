@@ -8,7 +8,7 @@
 class CBrowseView;
 
 class CMainFrame : public CFrameWnd {
-public:
+  public:
     CMainFrame() = default;
     ~CMainFrame() override;
 
@@ -36,14 +36,14 @@ public:
     bool m_bConnected = false;
     bool m_bLiveData = true;
 
-protected:
+  protected:
     int OnCreate(CREATESTRUCTA* cs) override;
     BOOL OnCreateClient(CREATESTRUCTA* cs) override;
     BOOL OnOwnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     void OnClose() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     // Command handlers; each returns TRUE when it knows the command.
     BOOL OnEditCommand(UINT id, int code, CCmdUI* pUI);
     BOOL OnConnectionCommand(UINT id, int code, CCmdUI* pUI);

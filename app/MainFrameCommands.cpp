@@ -104,8 +104,7 @@ BOOL CMainFrame::OnEditCommand(UINT id, int code, CCmdUI*) {
         }
         return code != CN_UPDATE_COMMAND_UI;
     }
-    if (id != ID_EDIT_ADD_ALL && id != ID_EDIT_DELETE_ALL && id != ID_EDIT_ACCEPT &&
-        id != ID_EDIT_DELETE_ALL_VARIABLES)
+    if (id != ID_EDIT_ADD_ALL && id != ID_EDIT_DELETE_ALL && id != ID_EDIT_ACCEPT && id != ID_EDIT_DELETE_ALL_VARIABLES)
         return FALSE;
     if (code != CN_COMMAND)
         return code != CN_UPDATE_COMMAND_UI;

@@ -25,8 +25,10 @@ void DropConnection() {
 void CMainFrame::AskAboutPending(const char* caption) {
     if (!g_pVariableView || g_pVariableView->PendingCount() == 0)
         return;
-    int answer = AppMessageBox(m_hWnd, "Alle blau markierten Variablen \xfc" "bernehmen?", caption,
-                               MB_YESNO | MB_ICONQUESTION);
+    int answer = AppMessageBox(m_hWnd,
+                               "Alle blau markierten Variablen \xfc"
+                               "bernehmen?",
+                               caption, MB_YESNO | MB_ICONQUESTION);
     if (answer == IDYES)
         g_pVariableView->Commit();
     else

@@ -2,7 +2,7 @@
 #include "framework/WinApp.h"
 
 class COpcBrowserApp : public CWinApp {
-public:
+  public:
     BOOL InitInstance() override;
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
 

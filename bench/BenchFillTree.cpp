@@ -84,13 +84,13 @@ void WalkBranches(OpcConnection& c) {
 // The simulator registered with the generated space and the frame connected to it (which fills
 // the tree once). Stays for all figures: starting it costs more than they do.
 class FillFixture {
-public:
+  public:
     explicit FillFixture(const char* space = kSpace, UINT expectedNodes = kExpectedNodes)
         : m_expectedNodes(expectedNodes) {
         char path[MAX_PATH] = {};
         GetModuleFileNameA(nullptr, path, MAX_PATH);
         std::string dir = path;
-        dir = dir.substr(0, dir.find_last_of('\\'));     // <build>\bench
+        dir = dir.substr(0, dir.find_last_of('\\'));      // <build>\bench
         dir = dir.substr(0, dir.find_last_of('\\') + 1);  // <build>\ (ends with the separator)
         m_hDll = LoadLibraryA((dir + kZZSimDllName).c_str());
         auto registerServer =
@@ -120,9 +120,7 @@ public:
     FillFixture(const FillFixture&) = delete;
     FillFixture& operator=(const FillFixture&) = delete;
 
-    CBrowseView* View() const {
-        return m_harness && m_harness->Frame() ? m_harness->Frame()->m_pBrowseView : nullptr;
-    }
+    CBrowseView* View() const { return m_harness && m_harness->Frame() ? m_harness->Frame()->m_pBrowseView : nullptr; }
     bool IsOk() const { return View() && g_pConnection && TreeView_GetCount(View()->m_hWnd) == m_expectedNodes; }
     double FillMs() {
         StopWatch watch;
@@ -158,7 +156,7 @@ public:
         return g_pItemView->GetListCtrl().GetItemCount() == expectedRows ? ms : -1;
     }
 
-private:
+  private:
     UINT m_expectedNodes;
     HMODULE m_hDll = nullptr;
     std::string m_config;

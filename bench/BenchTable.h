@@ -24,7 +24,7 @@ double MedianMs(int runs, const std::function<double()>& oneRun);
 
 struct Measurement {
     std::string name;
-    double targetMs;  // 0: a breakdown figure without a target of its own
+    double targetMs;   // 0: a breakdown figure without a target of its own
     const char* unit;  // "ms", or "x" for a ratio of two figures
     // The figure in milliseconds; negative when it could not be measured.
     std::function<double()> measure;

@@ -45,20 +45,6 @@ double StartupMs(const char* program, const char* args) {
     return idle == 0 ? ms : -1;
 }
 
-// Committed private memory of this process (Wine reports no private usage in its counters).
-double PrivateMb() {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (const char* p = nullptr; VirtualQuery(p, &info, sizeof(info)) == sizeof(info);
-         p = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
-            total += info.RegionSize;
-        if (static_cast<const char*>(info.BaseAddress) + info.RegionSize < p)
-            break;
-    }
-    return total / 1048576.0;
-}
-
 // The whole process (this bench included) with the frame holding its large lists.
 double LoadedFrameMb() {
     KorvaneIni ini(nullptr);
@@ -88,13 +74,14 @@ double LoadedFrameMb() {
         record.access = AccessCombined;
         record.cycle = 1;
         for (int i = 0; i < kVariables; ++i)
-            g_pVariableView->AddVariable("Var" + std::to_string(i), "Plant.Area.Device.Var" + std::to_string(i), record);
+            g_pVariableView->AddVariable("Var" + std::to_string(i), "Plant.Area.Device.Var" + std::to_string(i),
+                                         record);
         g_pVariableView->Commit();
     }
     harness.Idle();
-    const bool whole = g_pItemView->GetListCtrl().GetItemCount() == kListedItems &&
-                       g_pVariableView->Model().RowCount() == kVariables;
-    return whole ? PrivateMb() : -1;
+    const bool whole =
+        g_pItemView->GetListCtrl().GetItemCount() == kListedItems && g_pVariableView->Model().RowCount() == kVariables;
+    return whole ? CommittedPrivateBytes() / 1048576.0 : -1;
 }
 
 }  // namespace

@@ -60,8 +60,7 @@ double PreviewMs() {
         for (int i = 0; i < kPreviewRows; ++i) {
             result.hServer = static_cast<OPCHANDLE>(i + 1);
             // Every tenth name repeats, so numbering takes part.
-            const std::string id =
-                "Area.Line" + std::to_string(i / 100) + ".Tag" + std::to_string(i % 10 == 0 ? 0 : i);
+            const std::string id = "Area.Line" + std::to_string(i / 100) + ".Tag" + std::to_string(i % 10 == 0 ? 0 : i);
             g_pItemView->AddItem(id.c_str(), result);
             items.SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
         }

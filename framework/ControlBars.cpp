@@ -6,8 +6,8 @@
 // ---- tool bar
 
 BOOL CToolBar::CreateEx(HWND parent, DWORD tbStyle, DWORD style, UINT id) {
-    if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, "", style | tbStyle | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
-                        0, 0, 0, 0, parent, (HMENU)(UINT_PTR)id))
+    if (!CWnd::CreateEx(0, TOOLBARCLASSNAMEA, "", style | tbStyle | CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN, 0,
+                        0, 0, 0, parent, (HMENU)(UINT_PTR)id))
         return FALSE;
     SendMessage(TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON));
     SendMessage(TB_SETBITMAPSIZE, 0, MAKELONG(16, 16));
@@ -121,7 +121,8 @@ void CStatusBar::OnUpdateCmdUI(CCmdTarget*) {
     // Lock-key indicators show their text while the key is toggled on.
     static const int keys[] = {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL};
     for (int i = 1; i < (int)m_ids.size(); ++i) {
-        int key = m_ids[i] >= ID_INDICATOR_CAPS && m_ids[i] <= ID_INDICATOR_SCRL ? keys[m_ids[i] - ID_INDICATOR_CAPS] : 0;
+        int key =
+            m_ids[i] >= ID_INDICATOR_CAPS && m_ids[i] <= ID_INDICATOR_SCRL ? keys[m_ids[i] - ID_INDICATOR_CAPS] : 0;
         bool on = key && (GetKeyState(key) & 1);
         std::string want = on ? LoadStringA(m_ids[i]) : std::string();
         if (GetPaneText(i) != want)

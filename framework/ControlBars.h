@@ -6,19 +6,19 @@
 
 // Bar behaviour flags (not window styles).
 enum : DWORD {
-    CBRS_TOOLTIPS = 0x0010,       // tool tips from the text after "\n" of a command's prompt
-    CBRS_FLYBY = 0x8000,          // prompts in the status bar while the mouse is over a button
+    CBRS_TOOLTIPS = 0x0010,  // tool tips from the text after "\n" of a command's prompt
+    CBRS_FLYBY = 0x8000,     // prompts in the status bar while the mouse is over a button
     CBRS_SIZE_DYNAMIC = 0x0400,
 };
 
 class CControlBar : public CWnd {
-public:
+  public:
     // The frame asks each visible bar for its state updates at idle time.
     virtual void OnUpdateCmdUI(CCmdTarget* target) { (void)target; }
 };
 
 class CToolBar : public CControlBar {
-public:
+  public:
     BOOL CreateEx(HWND parent, DWORD tbStyle, DWORD style, UINT id);
     // Loads a bitmap of 16x16 images, one per command id in buttons (0 = separator).
     BOOL LoadToolBar(UINT bitmapId, const UINT* buttons, int count);
@@ -27,13 +27,13 @@ public:
     void OnUpdateCmdUI(CCmdTarget* target) override;
     SIZE GetIdealSize() const;
 
-private:
+  private:
     DWORD m_dwBarStyle = 0;
     std::vector<UINT> m_buttons;
 };
 
 class CStatusBar : public CControlBar {
-public:
+  public:
     BOOL Create(HWND parent, DWORD style, UINT id);
     // Pane 0 is the message pane; other ids name indicator strings (shown while their key is on).
     BOOL SetIndicators(const UINT* ids, int count);
@@ -42,7 +42,7 @@ public:
     void OnUpdateCmdUI(CCmdTarget* target) override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     void LayoutParts();
 
     std::vector<UINT> m_ids;
@@ -50,27 +50,27 @@ private:
 };
 
 class CReBar : public CControlBar {
-public:
+  public:
     BOOL Create(HWND parent, DWORD rbStyle, DWORD style, UINT id);
     BOOL AddBar(CWnd* bar, DWORD bandStyle, SIZE minSize);
     void OnUpdateCmdUI(CCmdTarget* target) override;
     void AdoptBar(CControlBar* bar) { m_bars.push_back(bar); }
 
-private:
+  private:
     std::vector<CControlBar*> m_bars;
 };
 
 // A bar made from a child dialog template; its control commands go to the frame.
 class CDialogBar : public CControlBar {
-public:
+  public:
     BOOL Create(HWND parent, UINT templateId, UINT style, UINT id);
     SIZE m_sizeDefault = {0, 0};
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-protected:
+  protected:
     // Called once the bar and its controls exist.
     virtual void OnCreated() {}
 
-private:
+  private:
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
 };

@@ -9,7 +9,7 @@
 class CDialog;
 
 class CDataExchange {
-public:
+  public:
     CDataExchange(CDialog* dlg, bool save) : m_pDlgWnd(dlg), m_bSaveAndValidate(save) {}
     HWND PrepareCtrl(int id);
     HWND PrepareEditCtrl(int id);
@@ -36,7 +36,7 @@ void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal);
 std::string AfxFormatString(UINT id, const char* arg1, const char* arg2 = nullptr);
 
 class CDialog : public CWnd {
-public:
+  public:
     explicit CDialog(UINT templateId, HWND parent = nullptr) : m_nIDTemplate(templateId), m_hParent(parent) {}
 
     virtual INT_PTR DoModal();
@@ -62,10 +62,10 @@ public:
     UINT m_nIDTemplate;
     int m_nModalResult = -1;
 
-protected:
+  protected:
     HWND m_hParent;
 
-private:
+  private:
     static INT_PTR CALLBACK StaticDialogProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
     bool m_bModal = false;
 };

@@ -7,7 +7,7 @@
 namespace {
 // Asks the update rules for a command's state without touching any menu or bar.
 class TestCmdUI : public CCmdUI {
-public:
+  public:
     BOOL m_bEnabled = TRUE;
     void Enable(BOOL on) override {
         m_bEnabled = on;
@@ -55,7 +55,7 @@ BOOL CFrameWnd::LoadFrame(UINT resId, DWORD style, HWND parent) {
     bool autoDelete = m_bAutoDelete;
     m_bAutoDelete = false;
     BOOL created = CreateEx(0, s_frameClass.c_str(), title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                  CW_USEDEFAULT, parent, menu);
+                            CW_USEDEFAULT, parent, menu);
     m_bAutoDelete = autoDelete;
     // A menu that a failed window had is destroyed with it already.
     if (!created && menu && IsMenu(menu))

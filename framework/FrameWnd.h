@@ -6,7 +6,7 @@
 class CView;
 
 class CFrameWnd : public CWnd {
-public:
+  public:
     CFrameWnd() = default;
     ~CFrameWnd() override;
 
@@ -34,7 +34,7 @@ public:
 
     bool m_bAutoDelete = true;
 
-protected:
+  protected:
     virtual int OnCreate(CREATESTRUCTA* cs);
     virtual BOOL OnCreateClient(CREATESTRUCTA* cs);
     // The frame's own commands; derived frames add theirs and call the base.
@@ -45,7 +45,7 @@ protected:
     HACCEL m_hAccel = nullptr;
     UINT m_nIdleMessage = 0;
 
-private:
+  private:
     CWnd* FindBar(UINT id) const;
     void ToggleBar(UINT id);
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);

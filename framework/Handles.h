@@ -7,7 +7,7 @@
 
 template <typename T, typename Close, T Invalid = T()>
 class UniqueHandle {
-public:
+  public:
     UniqueHandle() = default;
     explicit UniqueHandle(T h) : m_h(h) {}
     ~UniqueHandle() { reset(); }
@@ -34,7 +34,7 @@ public:
         return &m_h;
     }
 
-private:
+  private:
     T m_h = Invalid;
 };
 
@@ -66,7 +66,7 @@ using UniqueHandleObj = UniqueHandle<HANDLE, HandleCloser>;
 
 // Locks a global memory block for the scope; the block itself stays with its owner.
 class GlobalLockScope {
-public:
+  public:
     explicit GlobalLockScope(HGLOBAL h) : m_h(h), m_p(h ? GlobalLock(h) : nullptr) {}
     ~GlobalLockScope() {
         if (m_p)
@@ -77,14 +77,14 @@ public:
     void* get() const { return m_p; }
     SIZE_T size() const { return m_p ? GlobalSize(m_h) : 0; }
 
-private:
+  private:
     HGLOBAL m_h;
     void* m_p;
 };
 
 // A VARIANT that is cleared when it goes out of scope.
 class ScopedVariant {
-public:
+  public:
     ScopedVariant() { VariantInit(&m_v); }
     ~ScopedVariant() { VariantClear(&m_v); }
     ScopedVariant(const ScopedVariant&) = delete;
@@ -92,6 +92,6 @@ public:
     VARIANT* get() { return &m_v; }
     const VARIANT* get() const { return &m_v; }
 
-private:
+  private:
     VARIANT m_v;
 };

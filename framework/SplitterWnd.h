@@ -7,7 +7,7 @@
 class CView;
 
 class CSplitterWnd : public CWnd {
-public:
+  public:
     BOOL CreateStatic(HWND parent, int rows, int cols, DWORD style, UINT id);
     // Creates view (a CView) in pane (row, col).
     BOOL CreateView(int row, int col, CView* view, SIZE size);
@@ -26,7 +26,7 @@ public:
 
     static const int kBarSize = 6;
 
-private:
+  private:
     struct Track {
         int ideal = 0;
         int min = 0;

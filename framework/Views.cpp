@@ -4,8 +4,7 @@
 
 BOOL CView::Create(HWND parent, UINT id, SIZE size) {
     return CreateEx(0, GetControlClass(), "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | GetControlStyle(), 0, 0,
-                    size.cx, size.cy,
-                    parent, (HMENU)(UINT_PTR)id);
+                    size.cx, size.cy, parent, (HMENU)(UINT_PTR)id);
 }
 
 CFrameWnd* CView::GetParentFrame() const {
@@ -36,6 +35,14 @@ void CView::TrackContextMenu(UINT menuId) {
         return;
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
     DestroyMenu(menu);
+}
+
+void CListView::TrackRowContextMenu(UINT menuId) {
+    LVHITTESTINFO hit = {};
+    GetCursorPos(&hit.pt);
+    ScreenToClient(m_hWnd, &hit.pt);
+    ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
+    TrackContextMenu(menuId);
 }
 
 HTREEITEM CTreeCtrl::InsertItem(const char* text, HTREEITEM parent, HTREEITEM after) {

@@ -6,7 +6,7 @@
 class CFrameWnd;
 
 class CView : public CWnd {
-public:
+  public:
     // Creates the view as child `id` of parent with the given size.
     virtual BOOL Create(HWND parent, UINT id, SIZE size);
     CFrameWnd* GetParentFrame() const;
@@ -16,7 +16,7 @@ public:
     void TrackContextMenu(UINT menuId);
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
-protected:
+  protected:
     // Views are created with new and belong to their window.
     void PostNcDestroy() override { delete this; }
     // The window class and styles of the control the view wraps.
@@ -26,7 +26,7 @@ protected:
 
 // Non-owning typed access to a tree control.
 class CTreeCtrl {
-public:
+  public:
     explicit CTreeCtrl(HWND h) : m_hWnd(h) {}
     HTREEITEM InsertItem(const char* text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
     BOOL DeleteAllItems() { return TreeView_DeleteAllItems(m_hWnd); }
@@ -46,7 +46,7 @@ public:
 
 // Non-owning typed access to a list control in report mode.
 class CListCtrl {
-public:
+  public:
     explicit CListCtrl(HWND h) : m_hWnd(h) {}
     int InsertColumn(int col, const char* heading, int format = LVCFMT_LEFT, int width = 100);
     int InsertItem(int index, const char* text, LPARAM data = 0);
@@ -67,25 +67,27 @@ public:
 };
 
 class CTreeView : public CView {
-public:
+  public:
     CTreeCtrl GetTreeCtrl() const { return CTreeCtrl(m_hWnd); }
 
-protected:
+  protected:
     const char* GetControlClass() const override { return WC_TREEVIEWA; }
 };
 
 class CListView : public CView {
-public:
+  public:
     CListCtrl GetListCtrl() const { return CListCtrl(m_hWnd); }
 
-protected:
+  protected:
     const char* GetControlClass() const override { return WC_LISTVIEWA; }
+    // A right click: the row under the cursor becomes the selection mark, then the menu opens.
+    void TrackRowContextMenu(UINT menuId);
 };
 
 // No drawing of a control while many rows or nodes go in; one repaint when the scope ends. Each
 // insert into a drawn control also redraws its scroll bar at once, which costs milliseconds.
 class CRedrawOff {
-public:
+  public:
     explicit CRedrawOff(HWND h) : m_h(h) {
         if (m_h)
             ::SendMessageA(m_h, WM_SETREDRAW, FALSE, 0);
@@ -99,7 +101,7 @@ public:
     CRedrawOff(const CRedrawOff&) = delete;
     CRedrawOff& operator=(const CRedrawOff&) = delete;
 
-private:
+  private:
     HWND m_h;
 };
 
@@ -108,7 +110,7 @@ private:
 // newly focused row, drawing or not. Shown again (without activation, keeping its focus) at the
 // end of the scope.
 class CBulkChange {
-public:
+  public:
     explicit CBulkChange(HWND h) : m_quiet(h), m_h(h), m_bHadFocus(GetFocus() == h) {
         m_bWasVisible = IsWindowVisible(h) != FALSE;
         if (m_bWasVisible)
@@ -124,7 +126,7 @@ public:
     CBulkChange(const CBulkChange&) = delete;
     CBulkChange& operator=(const CBulkChange&) = delete;
 
-private:
+  private:
     CRedrawOff m_quiet;
     HWND m_h;
     bool m_bHadFocus;

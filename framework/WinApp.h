@@ -8,14 +8,14 @@
 class CFrameWnd;
 
 class CWinApp : public CCmdTarget {
-public:
+  public:
     CWinApp();
     ~CWinApp() override;
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    std::string m_strHelpFile;      // "<exe dir>\<exe name>.hlp"
-    std::string m_strRegistryKey;   // per-user settings key, set by SetRegistryKey
+    std::string m_strHelpFile;     // "<exe dir>\<exe name>.hlp"
+    std::string m_strRegistryKey;  // per-user settings key, set by SetRegistryKey
 
     virtual BOOL InitInstance() { return TRUE; }
     virtual int ExitInstance() { return 0; }
@@ -37,7 +37,7 @@ public:
     // Runs one message through the main window's pre-translation and dispatches it.
     void DispatchOne(MSG& msg);
 
-private:
+  private:
     std::string m_strTitle;
 };
 

@@ -65,15 +65,23 @@ const char* CWnd::RegisterDefaultClass(UINT style, HBRUSH background, HCURSOR cu
     return s_names.back().c_str();
 }
 
-BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int cx, int cy,
-                    HWND parent, HMENU idOrMenu) {
+BOOL CWnd::CreateEx(DWORD exStyle,
+                    const char* className,
+                    const char* title,
+                    DWORD style,
+                    int x,
+                    int y,
+                    int cx,
+                    int cy,
+                    HWND parent,
+                    HMENU idOrMenu) {
     if (!className)
         className = RegisterDefaultClass();
     WNDCLASSA wc;
     HINSTANCE inst = GetModuleHandleA(nullptr);
     bool own = GetClassInfoA(inst, className, &wc) && wc.lpfnWndProc == StaticWndProc;
-    HWND h = CreateWindowExA(exStyle, className, title, style, x, y, cx, cy, parent, idOrMenu, inst,
-                             own ? this : nullptr);
+    HWND h =
+        CreateWindowExA(exStyle, className, title, style, x, y, cx, cy, parent, idOrMenu, inst, own ? this : nullptr);
     if (!h)
         return FALSE;
     if (!own)

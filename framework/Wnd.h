@@ -19,7 +19,7 @@ enum : int {
 };
 
 class CCmdTarget {
-public:
+  public:
     virtual ~CCmdTarget() = default;
     // Returns TRUE when this target handled the command or the state request.
     virtual BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
@@ -30,9 +30,9 @@ public:
 
 // State of one menu entry or tool bar button during an update request.
 class CCmdUI {
-public:
+  public:
     UINT m_nID = 0;
-    HMENU m_hMenu = nullptr;   // menu entry: its menu and position
+    HMENU m_hMenu = nullptr;  // menu entry: its menu and position
     UINT m_nIndex = 0;
     HWND m_hToolBar = nullptr;  // tool bar button
     bool m_bEnableChanged = false;
@@ -47,7 +47,7 @@ public:
 };
 
 class CWnd : public CCmdTarget {
-public:
+  public:
     HWND m_hWnd = nullptr;
 
     CWnd() = default;
@@ -60,15 +60,24 @@ public:
 
     // Creates a window of a class registered with CWnd's procedure (or a system class, which is then
     // subclassed) and binds it to this object.
-    BOOL CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int cx, int cy,
-                  HWND parent, HMENU idOrMenu);
+    BOOL CreateEx(DWORD exStyle,
+                  const char* className,
+                  const char* title,
+                  DWORD style,
+                  int x,
+                  int y,
+                  int cx,
+                  int cy,
+                  HWND parent,
+                  HMENU idOrMenu);
     // Binds an existing window (control or dialog) to this object by subclassing it.
     BOOL SubclassWindow(HWND hWnd);
     void UnbindWindow();
     BOOL DestroyWindow();
 
     static CWnd* FromHandle(HWND hWnd);
-    static const char* RegisterDefaultClass(UINT style = CS_DBLCLKS, HBRUSH background = nullptr,
+    static const char* RegisterDefaultClass(UINT style = CS_DBLCLKS,
+                                            HBRUSH background = nullptr,
                                             HCURSOR cursor = nullptr);
 
     BOOL ShowWindow(int cmd) { return ::ShowWindow(m_hWnd, cmd); }
@@ -99,11 +108,11 @@ public:
     // Called after WM_NCDESTROY, when the HWND is gone.
     virtual void PostNcDestroy() {}
 
-protected:
+  protected:
     // Reflects WM_NOTIFY to the sending control's object; TRUE when it handled the notification.
     static BOOL ReflectNotify(LPARAM lp, LRESULT* result);
 
-private:
+  private:
     static LRESULT CALLBACK StaticWndProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK SubclassProc(HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT Dispatch(CWnd* self, HWND hWnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -42,7 +42,7 @@ extern const char kPublicGroupsText[];
 // and nothing of that call is trusted; so does S_OK with nothing fetched, which would loop for
 // ever. A count above the batch size is taken as the batch size.
 class BrowseNameReader {
-public:
+  public:
     // enumerator and malloc stay owned by the caller; malloc may be null (CoTaskMemFree is used).
     BrowseNameReader(IEnumString* enumerator, IMalloc* malloc, size_t maxNames = kMaxNamesPerEnumerator);
 
@@ -54,7 +54,7 @@ public:
     // The bound dropped names.
     bool WasCut() const { return m_bCut; }
 
-private:
+  private:
     IEnumString* m_pEnum;
     IMalloc* m_pMalloc;
     size_t m_nLeft;

@@ -234,8 +234,9 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     // Answers that claim success with missing or too short arrays are not read. The server may
     // have added the items all the same: their client handles are retired, so notifications for
     // them reach no row, and later items keep matching theirs.
-    const bool broken = SUCCEEDED(hr) && (!results || !HoldsEntries(malloc, results, kept.size(), sizeof(OPCITEMRESULT)) ||
-                                          (errors && !HoldsEntries(malloc, errors, kept.size(), sizeof(HRESULT))));
+    const bool broken =
+        SUCCEEDED(hr) && (!results || !HoldsEntries(malloc, results, kept.size(), sizeof(OPCITEMRESULT)) ||
+                          (errors && !HoldsEntries(malloc, errors, kept.size(), sizeof(HRESULT))));
     if (!results || broken) {
         if (results)
             malloc->Free(results);

@@ -11,7 +11,7 @@
 class OpcAdviseSink;
 
 class OpcConnection : public OpcDataCallback {
-public:
+  public:
     OpcConnection();
     ~OpcConnection() override;
     OpcConnection(const OpcConnection&) = delete;
@@ -58,7 +58,7 @@ public:
     std::string m_serverText;
     bool m_hexDump = true;
 
-private:
+  private:
     HRESULT CheckServerState();
     // Ends the subscription and drops the sink (first steps of Close).
     void StopDataChange();

@@ -58,8 +58,9 @@ HRESULT OpcServerLink::ToMultiByte(const wchar_t* text, std::string* out) {
 int OpcServerLink::ReportError(const char* message, HRESULT hr) {
     std::string text = message;
     char* system = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
-                             nullptr, (DWORD)hr, 0x800, (LPSTR)&system, 0, nullptr);
+    DWORD n =
+        FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM,
+                       nullptr, (DWORD)hr, 0x800, (LPSTR)&system, 0, nullptr);
     if (n && system) {
         text += "\n\nError : ";
         text += system;
@@ -154,12 +155,14 @@ HRESULT OpcServerLink::ResolveProgId(const char* progId, bool showErrors, CLSID*
     return hr;
 }
 
-HRESULT OpcServerLink::ResolveRemoteProgId(const wchar_t* machine, const wchar_t* progId, bool showErrors,
+HRESULT OpcServerLink::ResolveRemoteProgId(const wchar_t* machine,
+                                           const wchar_t* progId,
+                                           bool showErrors,
                                            CLSID* clsid) {
     COSERVERINFO info = {0, const_cast<wchar_t*>(machine), nullptr, 0};
     MULTI_QI qi = {&__uuidof(IOPCServerList), nullptr, S_OK};
-    HRESULT hr = CoCreateInstanceEx(kClsidOpcServerList, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, &info,
-                                    1, &qi);
+    HRESULT hr =
+        CoCreateInstanceEx(kClsidOpcServerList, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, &info, 1, &qi);
     if (FAILED(hr) || FAILED(qi.hr)) {
         if (SUCCEEDED(hr))
             hr = qi.hr;
@@ -225,8 +228,8 @@ HRESULT OpcServerLink::CreateServer(const wchar_t* machine, REFCLSID clsid, bool
             return hr;
         }
         ComHolder<IClassFactory> factory;
-        hr = CoGetClassObject(clsid, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER |
-                                         CLSCTX_REMOTE_SERVER,
+        hr = CoGetClassObject(clsid,
+                              CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
                               nullptr, IID_IClassFactory, (void**)factory.put());
         if (SUCCEEDED(hr))
             hr = factory.get()->CreateInstance(nullptr, __uuidof(IOPCServer), (void**)&m_pServer);

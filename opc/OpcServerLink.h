@@ -13,7 +13,7 @@
 extern const CLSID kRunningOnlyServerClsid;
 
 class OpcServerLink {
-public:
+  public:
     OpcServerLink() = default;
     virtual ~OpcServerLink();
     OpcServerLink(const OpcServerLink&) = delete;
@@ -38,7 +38,7 @@ public:
     IMalloc* GetMalloc() const { return m_pMalloc; }
     bool IsComInitialized() const { return m_bComInitialized; }
 
-private:
+  private:
     IOPCServer* m_pServer = nullptr;
     IMalloc* m_pMalloc = nullptr;
     BOOL m_bComInitialized = FALSE;

@@ -6,8 +6,8 @@ OpcStatusDialog::OpcStatusDialog(IOPCServer* server, IMalloc* malloc, DWORD stat
     : CDialog(IDD_OPC_STATUS), m_pServer(server), m_pMalloc(malloc), m_state(state) {}
 
 std::string OpcStatusDialog::StatusText(DWORD state) {
-    static const char* const texts[] = {"", "Status: RUNNING", "Status: FAILED", "Status: NOCONFIG",
-                                        "Status: SUSPENDED", "Status: TEST"};
+    static const char* const texts[] = {
+        "", "Status: RUNNING", "Status: FAILED", "Status: NOCONFIG", "Status: SUSPENDED", "Status: TEST"};
     if (state < ARRAYSIZE(texts))
         return texts[state];
     char buf[32];

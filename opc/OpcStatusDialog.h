@@ -5,7 +5,7 @@
 #include "opc/OpcDa.h"
 
 class OpcStatusDialog : public CDialog {
-public:
+  public:
     OpcStatusDialog(IOPCServer* server, IMalloc* malloc, DWORD state);
 
     // "Status: RUNNING" and so on; "Status: 0x%08X" for states the table does not know.
@@ -19,7 +19,7 @@ public:
     DWORD LastState() const { return m_state; }
     static const int kMaxTicks = 50;
 
-private:
+  private:
     void OnTimer();
     void StopTimer();
 

@@ -19,8 +19,9 @@ struct SafeArrayDestroyer {
 };
 using UniqueSafeArray = std::unique_ptr<SAFEARRAY, SafeArrayDestroyer>;
 
-// Bytes of one element of a type that holds no pointers; 0 for every other type.
-size_t PlainSize(VARTYPE type) {
+}  // namespace
+
+size_t PlainElementSize(VARTYPE type) {
     switch (type) {
         case VT_I1:
         case VT_UI1:
@@ -48,6 +49,8 @@ size_t PlainSize(VARTYPE type) {
             return 0;
     }
 }
+
+namespace {
 
 // Interface and record bytes are pointers of the server's process, which clearing would follow;
 // a bare VT_VARIANT is not a value at all.
@@ -109,7 +112,7 @@ bool FillArray(void* pData, VARTYPE elementType, ULONG count, StreamReader& read
         }
         return true;
     }
-    return reader.Read(pData, count * PlainSize(elementType));
+    return reader.Read(pData, count * PlainElementSize(elementType));
 }
 
 bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
@@ -123,7 +126,7 @@ bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
     const LONG lower = bound.I32();
 
     // The smallest encoding of one element bounds the count before anything is allocated.
-    size_t minElementBytes = PlainSize(elementType);
+    size_t minElementBytes = PlainElementSize(elementType);
     if (elementType == VT_BSTR) {
         minElementBytes = kLengthBytes + kTerminatorBytes;
     } else if (elementType == VT_VARIANT) {
@@ -143,7 +146,7 @@ bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
     if (!array) {
         return false;
     }
-    const size_t plainSize = PlainSize(elementType);
+    const size_t plainSize = PlainElementSize(elementType);
     if (plainSize != 0 && SafeArrayGetElemsize(array.get()) != plainSize) {
         return false;  // never copy more than the system allocated per element
     }
@@ -188,7 +191,7 @@ bool ReadValue(VARIANT* pDest, StreamReader& reader, int depth) {
     if (IsRefusedType(type)) {
         return false;
     }
-    if (type == VT_EMPTY || type == VT_NULL || PlainSize(type) != 0) {
+    if (type == VT_EMPTY || type == VT_NULL || PlainElementSize(type) != 0) {
         std::memcpy(pDest, &image, kImageBytes);
     }
     // Any other type keeps the VT_EMPTY it came with: whatever its bytes are, clearing them must

@@ -13,6 +13,10 @@
 // Nested VT_ARRAY | VT_VARIANT levels below a value; one more fails it.
 constexpr int kStreamValueMaxDepth = 16;
 
+// Bytes of one element of a type that holds no pointers and has a fixed size; 0 for every
+// other type.
+size_t PlainElementSize(VARTYPE type);
+
 // Reads the value at the reader's position into *pDest, which must be VT_EMPTY on entry.
 // Returns the bytes used (the reader has moved past them) or -1 when the value cannot be
 // rebuilt; *pDest is then VT_EMPTY, nothing is left allocated, and the reader is spent.

@@ -1,6 +1,8 @@
 // ValueTexts (declared in DiagnosticTexts.h): the texts of a VARIANT value, one per scalar.
 #include "opc/DiagnosticTexts.h"
 
+#include "opc/StreamValue.h"
+
 #include "framework/Handles.h"
 
 #include <cstdio>
@@ -100,40 +102,10 @@ bool IsObjectType(VARTYPE type) {
     return type == VT_UNKNOWN || type == VT_DISPATCH || type == VT_RECORD;
 }
 
-// Size of one element of a plain-data type; 0 for types that own memory or have no fixed size.
-ULONG PlainElementSize(VARTYPE type) {
-    switch (type) {
-        case VT_I1:
-        case VT_UI1:
-            return 1;
-        case VT_I2:
-        case VT_UI2:
-        case VT_BOOL:
-            return 2;
-        case VT_I4:
-        case VT_UI4:
-        case VT_INT:
-        case VT_UINT:
-        case VT_R4:
-        case VT_ERROR:
-            return 4;
-        case VT_R8:
-        case VT_CY:
-        case VT_DATE:
-        case VT_I8:
-        case VT_UI8:
-            return 8;
-        case VT_DECIMAL:
-            return sizeof(DECIMAL);
-        default:
-            return 0;
-    }
-}
-
 // SafeArrayGetElement writes the array's element size into a VARIANT-sized target and copies
 // what BSTR and VARIANT elements own: the array must really hold what the VARIANT's type says.
 bool ArrayHoldsType(SAFEARRAY* array, VARTYPE elementType) {
-    const ULONG plainSize = PlainElementSize(elementType);
+    const size_t plainSize = PlainElementSize(elementType);
     VARTYPE stored = VT_EMPTY;
     if (SUCCEEDED(SafeArrayGetVartype(array, &stored))) {
         // Same-sized plain types (VT_I4 and VT_INT, say) read each other's bytes harmlessly.

@@ -3,7 +3,7 @@
 #include "variables/ConversionQuestions.h"
 
 class DialogQuestions : public ConversionQuestions {
-public:
+  public:
     bool AskArraySize(const std::string& itemId, ArrayAnswer* answer) override;
     bool AskUnknownType(VARTYPE vt, uint32_t* type) override;
 };

@@ -7,14 +7,14 @@
 #include <string>
 
 class CTypeConversionDlg : public CDialog {
-public:
+  public:
     CTypeConversionDlg();
     BOOL OnInitDialog() override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 class CUnknownTypeDlg : public CDialog {
-public:
+  public:
     explicit CUnknownTypeDlg(std::string varTypeText);
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
@@ -28,7 +28,7 @@ public:
 };
 
 class CArrayDlg : public CDialog {
-public:
+  public:
     CArrayDlg();
     void DoDataExchange(CDataExchange* pDX) override;
 

@@ -11,7 +11,7 @@ const COLORREF kPendingColor = 0xFF0000;  // pending rows: blue text
 
 // The edit-name dialog: one text, pre-filled with the row's name.
 class CEditNameDlg : public CDialog {
-public:
+  public:
     explicit CEditNameDlg(std::string name) : CDialog(IDD_EDIT_NAME), m_name(std::move(name)) {}
     void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, IDC_VARNAME_EDIT, m_name); }
     std::string m_name;
@@ -26,9 +26,12 @@ void CVariableView::OnInitialUpdate() {
         const char* header;
         int width;
     };
-    const Column columns[] = {{"Variabelen Name", w / 5},        {"Adresse/Treiber", w / 5},
-                              {"Attribut", w / 6},               {"Abtastzyklus", LVSCW_AUTOSIZE_USEHEADER},
-                              {"KRType", w / 6},                 {"L\xe4nge", LVSCW_AUTOSIZE_USEHEADER},
+    const Column columns[] = {{"Variabelen Name", w / 5},
+                              {"Adresse/Treiber", w / 5},
+                              {"Attribut", w / 6},
+                              {"Abtastzyklus", LVSCW_AUTOSIZE_USEHEADER},
+                              {"KRType", w / 6},
+                              {"L\xe4nge", LVSCW_AUTOSIZE_USEHEADER},
                               {"U", LVSCW_AUTOSIZE_USEHEADER}};
     CListCtrl list = GetListCtrl();
     for (int i = 0; i < (int)ARRAYSIZE(columns); ++i) {
@@ -122,13 +125,7 @@ LRESULT CVariableView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
 }
 
 void CVariableView::OnRightClick() {
-    POINT pt;
-    GetCursorPos(&pt);
-    LVHITTESTINFO hit = {};
-    hit.pt = pt;
-    ScreenToClient(m_hWnd, &hit.pt);
-    ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
-    TrackContextMenu(IDR_MENU_KR_VARIABLE);
+    TrackRowContextMenu(IDR_MENU_KR_VARIABLE);
 }
 
 BOOL CVariableView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

@@ -5,7 +5,7 @@
 #include "variables/VariableModel.h"
 
 class CVariableView : public CListView, public VariableSink {
-public:
+  public:
     CVariableView() = default;
 
     void OnInitialUpdate() override;
@@ -32,7 +32,7 @@ public:
     // closes: each update of the list's row count redraws its scroll bar at once, which costs
     // milliseconds a row in a preview of thousands.
     class Batch {
-    public:
+      public:
         explicit Batch(CVariableView* view) : m_view(view) {
             if (m_view)
                 ++m_view->m_batchDepth;
@@ -44,17 +44,17 @@ public:
         Batch(const Batch&) = delete;
         Batch& operator=(const Batch&) = delete;
 
-    private:
+      private:
         CVariableView* m_view;
     };
 
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
 
-protected:
+  protected:
     DWORD GetControlStyle() const override { return LVS_REPORT | LVS_OWNERDATA; }
 
-private:
+  private:
     // Shows the model's rows again (count and texts).
     void Refresh();
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
@@ -62,6 +62,6 @@ private:
 
     VariableModel m_model;
     int m_batchDepth = 0;
-    bool m_bStale = false;  // rows changed inside a batch
+    bool m_bStale = false;   // rows changed inside a batch
     std::string m_dispText;  // keeps the text handed out by LVN_GETDISPINFO alive
 };

@@ -12,7 +12,7 @@
 struct IEnumString;
 
 class CBrowseView : public CTreeView {
-public:
+  public:
     CBrowseView() = default;
 
     void OnInitialUpdate() override;
@@ -43,7 +43,7 @@ public:
     };
     static Limits s_limits;
 
-private:
+  private:
     struct FillState;
     int FillBranches(HTREEITEM parent, FillState& state);
     int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state);

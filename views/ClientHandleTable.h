@@ -4,7 +4,7 @@
 #include <vector>
 
 class ClientHandleTable {
-public:
+  public:
     ClientHandleTable() : m_handleRows{0} {}
 
     int NextClientHandle() const { return (int)m_handleRows.size() - 1; }
@@ -21,7 +21,7 @@ public:
 
     const std::vector<int>& Entries() const { return m_handleRows; }
 
-private:
+  private:
     std::vector<int> m_handleRows;
     int m_rowCount = 0;
 };

@@ -4,7 +4,7 @@
 #include "framework/ControlBars.h"
 
 class CCutBar : public CDialogBar {
-public:
+  public:
     // Sets the slider ranges, positions and labels to the start values.
     void InitSliders();
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -14,9 +14,9 @@ public:
     CWnd m_sliderLength;
     CWnd m_sliderOffset;
 
-protected:
+  protected:
     void OnCreated() override;
 
-private:
+  private:
     void OnSliderMoved();
 };

@@ -44,8 +44,11 @@ void CItemView::OnInitialUpdate() {
         const char* header;
         int width;
     };
-    const Column columns[] = {{"ItemID", 2 * w / 5}, {"OLE Type", w / 6}, {"Access", w / 7},
-                              {"Value", w / 6},      {"Quality", LVSCW_AUTOSIZE_USEHEADER}};
+    const Column columns[] = {{"ItemID", 2 * w / 5},
+                              {"OLE Type", w / 6},
+                              {"Access", w / 7},
+                              {"Value", w / 6},
+                              {"Quality", LVSCW_AUTOSIZE_USEHEADER}};
     CListCtrl list = GetListCtrl();
     for (int i = 0; i < (int)ARRAYSIZE(columns); ++i) {
         list.InsertColumn(i, columns[i].header, LVCFMT_LEFT, -1);
@@ -269,13 +272,7 @@ void CItemView::OnClick() {
 }
 
 void CItemView::OnRightClick() {
-    POINT pt;
-    GetCursorPos(&pt);
-    LVHITTESTINFO hit = {};
-    hit.pt = pt;
-    ScreenToClient(m_hWnd, &hit.pt);
-    ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
-    TrackContextMenu(IDR_MENU_OPC_ITEM);
+    TrackRowContextMenu(IDR_MENU_OPC_ITEM);
 }
 
 BOOL CItemView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

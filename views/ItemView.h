@@ -13,7 +13,7 @@
 using OpcItemRecord = OPCITEMRESULT;
 
 class CItemView : public CListView {
-public:
+  public:
     CItemView() = default;
 
     void OnInitialUpdate() override;
@@ -43,10 +43,10 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
 
-protected:
+  protected:
     DWORD GetControlStyle() const override { return LVS_REPORT | LVS_SHOWSELALWAYS; }
 
-private:
+  private:
     // Removes one row: the table, the server's group item (when connected) and the record.
     void RemoveRow(int row);
     void Accept();

@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
+#include "framework/Views.h"
+
 FrameHarness::FrameHarness(const char* cmdLine) : m_cmdLine(cmdLine), m_app(new COpcBrowserApp) {
-    SetMessageBoxHook([this](HWND, const char* text, const char* caption, UINT type) {
-        return Answer(text, caption, type);
-    });
+    SetMessageBoxHook(
+        [this](HWND, const char* text, const char* caption, UINT type) { return Answer(text, caption, type); });
     m_app->m_lpCmdLine = m_cmdLine.c_str();
     m_app->InitInstance();
     m_frame = static_cast<CMainFrame*>(m_app->m_pMainWnd);
@@ -79,7 +80,35 @@ TempFile::~TempFile() {
 
 std::string MenuText(HMENU menu, UINT id) {
     char buf[512] = {};
-    if (GetMenuStringA(menu, id, buf, sizeof(buf), MF_BYCOMMAND) == 0 && GetMenuState(menu, id, MF_BYCOMMAND) == (UINT)-1)
+    if (GetMenuStringA(menu, id, buf, sizeof(buf), MF_BYCOMMAND) == 0 &&
+        GetMenuState(menu, id, MF_BYCOMMAND) == (UINT)-1)
         return "<none>";
     return buf;
+}
+
+HTREEITEM FindTreeNode(HWND tree, const std::vector<std::string>& path) {
+    CTreeCtrl control(tree);
+    HTREEITEM node = TreeView_GetRoot(tree);
+    for (const std::string& text : path) {
+        HTREEITEM c = TreeView_GetChild(tree, node);
+        while (c && control.GetItemText(c) != text)
+            c = TreeView_GetNextSibling(tree, c);
+        if (!c)
+            return nullptr;
+        node = c;
+    }
+    return node;
+}
+
+SIZE_T CommittedPrivateBytes() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION info;
+    for (const char* p = nullptr; VirtualQuery(p, &info, sizeof(info)) == sizeof(info);
+         p = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
+        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
+            total += info.RegionSize;
+        if (static_cast<const char*>(info.BaseAddress) + info.RegionSize < p)
+            break;
+    }
+    return total;
 }

@@ -11,7 +11,7 @@
 #include "app/OpcBrowserApp.h"
 
 class FrameHarness {
-public:
+  public:
     explicit FrameHarness(const char* cmdLine);
     ~FrameHarness();
     FrameHarness(const FrameHarness&) = delete;
@@ -34,7 +34,7 @@ public:
     // The answers for the next boxes, in order; IDOK (or IDYES) when none is queued.
     void QueueAnswers(std::vector<int> answers) { m_answers = std::move(answers); }
 
-private:
+  private:
     int Answer(const char* text, const char* caption, UINT type);
 
     std::vector<Box> m_boxes;
@@ -47,7 +47,7 @@ private:
 
 // "korvane.ini" in the Windows directory, present for the lifetime of the object (or removed).
 class KorvaneIni {
-public:
+  public:
     explicit KorvaneIni(const char* recentProject);  // null: no file at all
     ~KorvaneIni();
     static std::string Path();
@@ -55,14 +55,22 @@ public:
 
 // A temporary file with the given text, removed at the end of the scope.
 class TempFile {
-public:
+  public:
     TempFile(const char* name, const std::string& text);
     ~TempFile();
     const std::string& Path() const { return m_path; }
 
-private:
+  private:
     std::string m_path;
 };
 
 // Menu text of a command id, or "<none>" when the menu has no such entry.
 std::string MenuText(HMENU menu, UINT id);
+
+// The node of a tree control at the end of a path of item texts below its root; null when a
+// text along the way is missing.
+HTREEITEM FindTreeNode(HWND tree, const std::vector<std::string>& path);
+
+// Committed private memory of this process, by walking the address space: Wine reports no
+// private usage through the process counters.
+SIZE_T CommittedPrivateBytes();

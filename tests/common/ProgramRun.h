@@ -8,7 +8,7 @@
 #include "common/TraceCapture.h"
 
 class ProgramRun {
-public:
+  public:
     // Starts the program with the given command line (may be empty).
     explicit ProgramRun(const std::string& cmdLine);
     ~ProgramRun();
@@ -51,7 +51,7 @@ public:
 
     static std::string ProgramPath();
 
-private:
+  private:
     TraceCapture m_capture;
     HANDLE m_process = nullptr;
     DWORD m_processId = 0;

@@ -7,7 +7,7 @@
 #include <vector>
 
 class RemoteBlock {
-public:
+  public:
     RemoteBlock(HANDLE process, SIZE_T size) : m_process(process), m_size(size) {
         m_p = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
@@ -30,7 +30,7 @@ public:
         return text.data();
     }
 
-private:
+  private:
     HANDLE m_process;
     SIZE_T m_size;
     void* m_p;

@@ -23,8 +23,9 @@ namespace {
 
 // The program's tree and item list, seen from this process.
 class RemoteViews {
-public:
-    explicit RemoteViews(HWND main) : m_tree(ChildOfClass(main, WC_TREEVIEWA)), m_list(ChildOfClass(main, WC_LISTVIEWA)) {
+  public:
+    explicit RemoteViews(HWND main)
+        : m_tree(ChildOfClass(main, WC_TREEVIEWA)), m_list(ChildOfClass(main, WC_LISTVIEWA)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(main, &pid);
         m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
@@ -93,7 +94,7 @@ public:
         return block.ReadText(sizeof(LVITEMA));
     }
 
-private:
+  private:
     HTREEITEM Child(HTREEITEM node) const {
         return (HTREEITEM)SendMessageA(m_tree, TVM_GETNEXTITEM, TVGN_CHILD, (LPARAM)node);
     }

@@ -22,8 +22,7 @@ TEST_F(ConnectE2ETest, LoneFirstSwitchConnectsAtStartAndTearsDownAtExit) {
     KorvaneIni ini(nullptr);
     ProgramRun run("/u1 ZZSim.OpcServer");
     ASSERT_TRUE(run.Started());
-    ASSERT_TRUE(run.PumpUntil([&] { return Has(run.TraceLines(), "Connect the Server:\"ZZSim.OpcServer\""); },
-                              30000));
+    ASSERT_TRUE(run.PumpUntil([&] { return Has(run.TraceLines(), "Connect the Server:\"ZZSim.OpcServer\""); }, 30000));
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
     PostMessageA(run.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.WaitForExit(30000));

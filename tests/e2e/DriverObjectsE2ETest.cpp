@@ -16,7 +16,7 @@
 namespace {
 
 class DriverObjectsE2ETest : public SimServerFixture {
-protected:
+  protected:
     void SetUp() override {
         SimServerFixture::SetUp();
         PutClipboardText("before");

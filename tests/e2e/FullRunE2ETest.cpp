@@ -19,7 +19,7 @@ const char kPlant[] =
     "end\n";
 
 class FullRunE2ETest : public SimServerFixture {
-protected:
+  protected:
     void SetUp() override {
         SimServerFixture::SetUp();
         UseConfig(kPlant);
@@ -56,12 +56,17 @@ TEST_F(FullRunE2ETest, NewItemsPreviewAcceptCopyAndExit) {
         "\r\n$T0 Curve \"\" 3 \"Line.Curve\" 5 0 1 #\r\n\r\n",
         ClipboardText());
     // Every step left its trace line, in order.
-    const std::vector<std::string> steps = {
-        "Connect the Server:\"ZZSim.OpcServer\"", "Add OPC-Item Line.Count to List", "Add OPC-Item Line.Curve to List",
-        "Add all Items to the Korvane View",      "Show \"Line.Count\" as Korvane Object",
-        "Show \"Line.Curve\" as Korvane Object",  "Delete 2 selected Items from KorvaneView",
-        "Prepare the Items for Copy",             "Copy the Text to the Clipboard",
-        "Connection Terminated",                  "Close Application"};
+    const std::vector<std::string> steps = {"Connect the Server:\"ZZSim.OpcServer\"",
+                                            "Add OPC-Item Line.Count to List",
+                                            "Add OPC-Item Line.Curve to List",
+                                            "Add all Items to the Korvane View",
+                                            "Show \"Line.Count\" as Korvane Object",
+                                            "Show \"Line.Curve\" as Korvane Object",
+                                            "Delete 2 selected Items from KorvaneView",
+                                            "Prepare the Items for Copy",
+                                            "Copy the Text to the Clipboard",
+                                            "Connection Terminated",
+                                            "Close Application"};
     std::vector<std::string> lines = run.TraceLines();
     size_t at = 0;
     for (const std::string& step : steps) {

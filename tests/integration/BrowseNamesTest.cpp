@@ -16,7 +16,7 @@ namespace {
 
 // Task allocator that counts frees; memory comes from CoTaskMemAlloc.
 class CountingMalloc : public IMalloc {
-public:
+  public:
     int m_nFrees = 0;
     STDMETHODIMP QueryInterface(REFIID, void** ppv) override {
         *ppv = nullptr;
@@ -46,7 +46,7 @@ struct Answer {
 
 // IEnumString that plays a script; past its end it repeats `after` for ever.
 class ScriptedEnum : public IEnumString {
-public:
+  public:
     ScriptedEnum(std::vector<Answer> script, Answer after) : m_script(std::move(script)), m_after(std::move(after)) {}
     int m_nNext = 0;
     int m_nAllocated = 0;
@@ -78,7 +78,7 @@ public:
     STDMETHODIMP Reset() override { return m_resetResult; }
     STDMETHODIMP Clone(IEnumString**) override { return E_NOTIMPL; }
 
-private:
+  private:
     std::vector<Answer> m_script;
     Answer m_after;
 };

@@ -29,8 +29,10 @@ const char kPlant[] =
     "branch Locked\n"
     "  item Hidden VT_I4 R fixed 4\n"
     "end\n"
-    "branch \"Temperatur \xc2\xb0" "C\"\n"  // UTF-8 in the config: "Temperatur °C"
-    "  item \"Gr\xc3\xb6\xc3\x9f" "e\" VT_I4 R fixed 5\n"  // "Größe"
+    "branch \"Temperatur \xc2\xb0"
+    "C\"\n"  // UTF-8 in the config: "Temperatur °C"
+    "  item \"Gr\xc3\xb6\xc3\x9f"
+    "e\" VT_I4 R fixed 5\n"  // "Größe"
     "end\n"
     "fail_browse_down Locked\n";
 
@@ -57,7 +59,7 @@ std::vector<std::string> ReadAll(IEnumString* enumerator) {
 }
 
 class BrowseOperationsTest : public SimServerFixture {
-protected:
+  protected:
     void SetUp() override {
         SimServerFixture::SetUp();
         SetMessageBoxHook([this](HWND owner, const char* text, const char* caption, UINT type) {

@@ -44,7 +44,7 @@ const char kPlant[] =
 using Texts = std::vector<std::string>;
 
 class BrowseTreeFillTest : public SimServerFixture {
-protected:
+  protected:
     void TearDown() override {
         m_frame.reset();
         SimServerFixture::TearDown();
@@ -78,18 +78,7 @@ protected:
         return texts;
     }
     // The node at the end of a path of texts below the root ("Hierarchial Items", "A", ...).
-    HTREEITEM Find(const Texts& path) const {
-        HTREEITEM node = TreeView_GetRoot(Tree());
-        for (const std::string& text : path) {
-            HTREEITEM c = TreeView_GetChild(Tree(), node);
-            while (c && Text(c) != text)
-                c = TreeView_GetNextSibling(Tree(), c);
-            if (!c)
-                return nullptr;
-            node = c;
-        }
-        return node;
-    }
+    HTREEITEM Find(const Texts& path) const { return FindTreeNode(Tree(), path); }
     // The server's own answer for its browse position ("" at the root).
     std::string Position() const {
         LPWSTR id = nullptr;

@@ -30,7 +30,7 @@ const char kPlant[] =
     "end\n";
 
 class CommandFlowTest : public SimServerFixture {
-protected:
+  protected:
     void SetUp() override {
         SimServerFixture::SetUp();
         UseConfig(kPlant);
@@ -105,7 +105,10 @@ TEST_F(CommandFlowTest, PendingRowsDeclinedThenHandOverAccepted) {
     m_h->QueueAnswers({IDNO, IDYES});
     SendMessageA(Frame(), WM_CLOSE, 0, 0);
     ASSERT_EQ(2u, m_h->Boxes().size());
-    EXPECT_EQ("Alle blau markierten Variablen \xfc" "bernehmen?", m_h->Boxes()[0].text);
+    EXPECT_EQ(
+        "Alle blau markierten Variablen \xfc"
+        "bernehmen?",
+        m_h->Boxes()[0].text);
     EXPECT_EQ("ZIZAZ Ozivuvi", m_h->Boxes()[0].caption);
     EXPECT_EQ((UINT)(MB_YESNO | MB_ICONQUESTION), m_h->Boxes()[0].type);
     EXPECT_FALSE(m_h->IsOpen());

@@ -56,7 +56,7 @@ std::string Cell(int row, int col) {
 }
 
 class ServerLinkTest : public SimServerFixture {
-protected:
+  protected:
     void SetUp() override {
         SimServerFixture::SetUp();
         UseConfig(kSmallPlant);
@@ -130,7 +130,7 @@ TEST_F(ServerLinkTest, RunningOnlyServerIsNeverStarted) {
 }
 
 class ConnectionTest : public SimServerFixture {
-protected:
+  protected:
     void SetUp() override {
         SimServerFixture::SetUp();
         UseConfig(m_config);

@@ -30,7 +30,7 @@ const char kPlant[] =
     "end\n";
 
 class ServerFaultTest : public SimServerFixture {
-protected:
+  protected:
     void TearDown() override {
         m_h.reset();
         SimServerFixture::TearDown();
@@ -111,7 +111,8 @@ TEST_F(ServerFaultTest, FailingItemIdLookupAddsNothingFromTheTree) {
     Start(std::string(kPlant) + "fail GetItemID\n");
     ASSERT_NE(nullptr, g_pConnection);
     CBrowseView* view = m_h->Frame()->m_pBrowseView;
-    HTREEITEM hierarchy = TreeView_GetNextSibling(view->m_hWnd, TreeView_GetChild(view->m_hWnd, TreeView_GetRoot(view->m_hWnd)));
+    HTREEITEM hierarchy =
+        TreeView_GetNextSibling(view->m_hWnd, TreeView_GetChild(view->m_hWnd, TreeView_GetRoot(view->m_hWnd)));
     HTREEITEM line = TreeView_GetChild(view->m_hWnd, hierarchy);
     ASSERT_NE(nullptr, line);
     TreeView_SelectItem(view->m_hWnd, line);

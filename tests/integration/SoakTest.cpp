@@ -34,21 +34,6 @@ struct Usage {
     SIZE_T privateBytes = 0;
 };
 
-// Committed private memory, by walking the address space: Wine reports no private usage through
-// the process counters.
-SIZE_T CommittedPrivateBytes() {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (const char* p = nullptr; VirtualQuery(p, &info, sizeof(info)) == sizeof(info);
-         p = static_cast<const char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE)
-            total += info.RegionSize;
-        if (static_cast<const char*>(info.BaseAddress) + info.RegionSize < p)
-            break;
-    }
-    return total;
-}
-
 // Handle, GDI and USER counts where the system reports them (Windows; Wine answers 0).
 Usage Measure() {
     Usage u;
@@ -66,7 +51,7 @@ Usage Measure() {
 }
 
 class SoakTest : public SimServerFixture {
-protected:
+  protected:
     void TearDown() override {
         m_h.reset();
         SimServerFixture::TearDown();
@@ -112,10 +97,11 @@ TEST_F(SoakTest, FiftyRoundsLeaveHandlesGdiObjectsAndMemoryFlat) {
     }
     PumpFor(20);
     const Usage end = Measure();
-    std::printf("soak after %d rounds (from round %d): handles %lu -> %lu, GDI objects %lu -> %lu, "
-                "USER objects %lu -> %lu, private memory %.1f -> %.1f MB\n",
-                kRounds, kWarmUpRounds, warm.handles, end.handles, warm.gdiObjects, end.gdiObjects, warm.userObjects,
-                end.userObjects, warm.privateBytes / 1048576.0, end.privateBytes / 1048576.0);
+    std::printf(
+        "soak after %d rounds (from round %d): handles %lu -> %lu, GDI objects %lu -> %lu, "
+        "USER objects %lu -> %lu, private memory %.1f -> %.1f MB\n",
+        kRounds, kWarmUpRounds, warm.handles, end.handles, warm.gdiObjects, end.gdiObjects, warm.userObjects,
+        end.userObjects, warm.privateBytes / 1048576.0, end.privateBytes / 1048576.0);
     EXPECT_LE(end.handles, warm.handles + 10);
     EXPECT_LE(end.gdiObjects, warm.gdiObjects + 10);
     EXPECT_LE(end.userObjects, warm.userObjects + 10);

@@ -89,7 +89,7 @@ void CALLBACK CloseMenuTimer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 class BrowseTreeGestureTest : public SimServerFixture {
-protected:
+  protected:
     void TearDown() override {
         m_frame.reset();
         SimServerFixture::TearDown();
@@ -106,18 +106,7 @@ protected:
     CBrowseView* View() const { return m_frame->Frame()->m_pBrowseView; }
     HWND Tree() const { return View()->m_hWnd; }
     std::string Text(HTREEITEM node) const { return CTreeCtrl(Tree()).GetItemText(node); }
-    HTREEITEM Find(const Texts& path) const {
-        HTREEITEM node = TreeView_GetRoot(Tree());
-        for (const std::string& text : path) {
-            HTREEITEM c = TreeView_GetChild(Tree(), node);
-            while (c && Text(c) != text)
-                c = TreeView_GetNextSibling(Tree(), c);
-            if (!c)
-                return nullptr;
-            node = c;
-        }
-        return node;
-    }
+    HTREEITEM Find(const Texts& path) const { return FindTreeNode(Tree(), path); }
     POINT Center(HTREEITEM node) const {
         TreeView_EnsureVisible(Tree(), node);
         RECT rc = {};
@@ -241,7 +230,8 @@ TEST_F(BrowseTreeGestureTest, DoubleClickOnAFlatLeafAsksTheIdAtTheRoot) {
 
 TEST_F(BrowseTreeGestureTest, DoubleClickOnNodesWithChildrenOrFixedNodesAddsNothing) {
     Start();
-    for (const Texts& path : {Texts{}, Texts{"Flat Items"}, Texts{"Hierarchial Items"}, Texts{"Hierarchial Items", "A"}})
+    for (const Texts& path :
+         {Texts{}, Texts{"Flat Items"}, Texts{"Hierarchial Items"}, Texts{"Hierarchial Items", "A"}})
         DoubleClick(Find(path));
     EXPECT_TRUE(Requests().empty());
     EXPECT_TRUE(Rows().empty());

@@ -14,7 +14,7 @@
 namespace {
 
 class CutBarTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_h.Idle();  // the bar sets its sliders up from a posted message
         m_bar = &m_h.Frame()->m_wndCutBar;

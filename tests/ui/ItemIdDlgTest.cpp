@@ -14,7 +14,7 @@
 namespace {
 
 class ItemIdDlgTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetMessageBoxHook([this](HWND, const char* text, const char*, UINT) {
             m_boxes.push_back(text);

@@ -26,7 +26,7 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 class ItemViewTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_NE(nullptr, g_pItemView); }
     std::string Cell(int row, int col) { return g_pItemView->GetListCtrl().GetItemText(row, col); }
     int Rows() { return g_pItemView->GetListCtrl().GetItemCount(); }

@@ -51,7 +51,7 @@ std::vector<std::pair<UINT, std::string>> ServerEntries(CMainFrame* frame) {
 using Entries = std::vector<std::pair<UINT, std::string>>;
 
 class MainFrameStartTest : public ::testing::Test {
-protected:
+  protected:
     KorvaneIni m_ini{nullptr};
 };
 
@@ -167,7 +167,7 @@ TEST(MainFrameTraceTest, ViewerAnsweringZeroGetsOnlyTheStartRecord) {
 }
 
 class MainFrameWindowTest : public ::testing::Test {
-protected:
+  protected:
     KorvaneIni m_ini{nullptr};
     FrameHarness m_h{"/u1 ServerA"};
 };
@@ -232,7 +232,10 @@ TEST_F(MainFrameWindowTest, MenuPromptsShowInTheStatusBar) {
     SendMessageA(f->m_hWnd, WM_MENUSELECT, MAKEWPARAM(ID_VIEW_TOOLBAR, MF_STRING), (LPARAM)f->m_hMenu);
     EXPECT_EQ("Blendet die Symbolleiste ein oder aus.", f->GetMessageText());
     SendMessageA(f->m_hWnd, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-    EXPECT_EQ("Dr\xfc" "cken Sie F1, um Hilfe zu erhalten.", f->GetMessageText());
+    EXPECT_EQ(
+        "Dr\xfc"
+        "cken Sie F1, um Hilfe zu erhalten.",
+        f->GetMessageText());
 }
 
 TEST_F(MainFrameWindowTest, ToolBarCommandHidesAndShowsTheBand) {

@@ -33,16 +33,14 @@ OPCITEMRESULT Result(OPCHANDLE hServer, VARTYPE vt) {
 using Texts = std::vector<std::string>;
 
 class StructureFlowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_NE(nullptr, g_pItemView);
         g_pItemView->DeleteAllItems();
     }
     void TearDown() override { CDialog::SetNextInitHook(nullptr); }
 
-    void Add(const char* id, VARTYPE vt = VT_I4) {
-        g_pItemView->AddItem(id, Result(++m_hServer, vt));
-    }
+    void Add(const char* id, VARTYPE vt = VT_I4) { g_pItemView->AddItem(id, Result(++m_hServer, vt)); }
     void SelectAll() {
         CListCtrl list = g_pItemView->GetListCtrl();
         for (int r = 0; r < list.GetItemCount(); ++r)

@@ -25,7 +25,7 @@ OPCITEMRESULT Result(VARTYPE vt, DWORD access) {
 }
 
 class VariableViewTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_pItemView->DeleteAllItems();
         g_nServerIndex = 0;
@@ -42,7 +42,9 @@ protected:
     }
     const VariableModel& Model() { return g_pVariableView->Model(); }
     std::string Text(int row, int col) { return Model().CellText(row, col); }
-    static void Click(CDialog& dlg, int id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)dlg.GetDlgItem(id)); }
+    static void Click(CDialog& dlg, int id) {
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)dlg.GetDlgItem(id));
+    }
 
     KorvaneIni m_ini{nullptr};
     FrameHarness m_h{"/u2 X"};
@@ -219,7 +221,7 @@ TEST_F(VariableViewTest, DeleteRemovesTheSelectedRowsAndClickDiscardsThePreview)
 
 TEST_F(VariableViewTest, ColumnsCarryTheirGermanHeaders) {
     const wchar_t* headers[] = {L"Variabelen Name", L"Adresse/Treiber", L"Attribut", L"Abtastzyklus",
-                                L"KRType",          L"L\u00e4nge",       L"U"};
+                                L"KRType",          L"L\u00e4nge",      L"U"};
     for (int c = 0; c < 7; ++c) {
         wchar_t text[64] = {};
         LVCOLUMNW col = {};

@@ -57,7 +57,7 @@ TEST(BadProjectFileTest, UnicodeProjectFileIsReadLikeAnAnsiOne) {
 }
 
 class BadConversionInputTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_nServerIndex = 0;
         settings.Attach(&model, &questions);
@@ -118,7 +118,8 @@ TEST_F(BadConversionInputTest, TwoHundredThousandLinesReachTheClipboardWhole) {
     EXPECT_EQ(text.size(), pasted.size());
     EXPECT_EQ(text, pasted);
     EXPECT_EQ(0u, pasted.find("$E1 V0 \"\" 3 \"A.V0\" 1 1 0 2 1 #\r\n"));
-    const std::string last = "$E1 V" + std::to_string(kRows - 1) + " \"\" 3 \"A.V" + std::to_string(kRows - 1) + "\" 1 1 0 2 1 #\r\n";
+    const std::string last =
+        "$E1 V" + std::to_string(kRows - 1) + " \"\" 3 \"A.V" + std::to_string(kRows - 1) + "\" 1 1 0 2 1 #\r\n";
     EXPECT_EQ(pasted.size() - last.size(), pasted.rfind(last));
 }
 

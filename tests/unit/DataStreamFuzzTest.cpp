@@ -319,9 +319,9 @@ Stream RandomStream(std::mt19937& rng, bool bTooDeep) {
         RandomValue value(rng, bTooDeep);
         value.Write(0);
         const Fields& inner = value.FieldOffsets();
-        for (auto [from, to] : {std::make_pair(&inner.types, &stream.fields.types),
-                                std::make_pair(&inner.bounds, &stream.fields.bounds),
-                                std::make_pair(&inner.lengths, &stream.fields.lengths)}) {
+        for (auto [from, to] :
+             {std::make_pair(&inner.types, &stream.fields.types), std::make_pair(&inner.bounds, &stream.fields.bounds),
+              std::make_pair(&inner.lengths, &stream.fields.lengths)}) {
             for (size_t at : *from) {
                 to->push_back(offset + at);
             }
@@ -496,7 +496,8 @@ class DataStreamFuzzTest : public testing::Test {
         const Outcome outcome = Observed(bytes);
         const Outcome expected = StreamModel::Predict(bytes, blockSize);
         if (outcome != expected) {
-            Mismatch(caseIndex, bytes, std::string("expected ") + OutcomeName(expected) + ", got " + OutcomeName(outcome));
+            Mismatch(caseIndex, bytes,
+                     std::string("expected ") + OutcomeName(expected) + ", got " + OutcomeName(outcome));
         }
         return outcome;
     }
@@ -516,7 +517,8 @@ class DataStreamFuzzTest : public testing::Test {
             bytes.size() >= kGroupHeader + static_cast<unsigned long long>(count) * kItemHeader) {
             bool handlesMatch = true;
             for (DWORD i = 0; i < count; ++i) {
-                handlesMatch = handlesMatch && m_target.texts[i].hClient == DwordAt(bytes, kGroupHeader + i * kItemHeader);
+                handlesMatch =
+                    handlesMatch && m_target.texts[i].hClient == DwordAt(bytes, kGroupHeader + i * kItemHeader);
             }
             if (handlesMatch) {
                 return Outcome::kAsIs;

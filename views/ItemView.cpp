@@ -15,6 +15,8 @@
 #include "variables/VariableView.h"
 
 namespace {
+// The Quality column of a row before its first notification.
+const char kUnknownQuality[] = "UNKNOWN";
 const char kExampleItemId[] = "S7:[S7-Verbindung_1]DB2,W0,1";
 
 OpcItemData ItemData(const std::string& itemId, const OpcItemRecord& record) {
@@ -111,7 +113,7 @@ int CItemView::AddItem(const char* itemId, const OPCITEMRESULT& result) {
     m_listedIds.Add(itemId);
     std::string type = VarTypeText(result.vtCanonicalDataType);
     std::string access = AccessText(result.dwAccessRights);
-    const char* texts[] = {type.c_str(), access.c_str(), "?", "UNKNOWN"};
+    const char* texts[] = {type.c_str(), access.c_str(), "?", kUnknownQuality};
     for (int c = 0; c < 4; ++c) {
         if (!list.SetItemText(row, c + 1, texts[c]))
             return -1;
@@ -127,7 +129,13 @@ int CItemView::SetItemValue(const char* value, const char* quality, int clientHa
         return E_FAIL;
     CListCtrl list = GetListCtrl();
     list.SetItemText(row, 3, value);
-    list.SetItemText(row, 4, quality);
+    if ((size_t)clientHandle >= m_shownQuality.size())
+        m_shownQuality.resize(m_handles.NextClientHandle(), kUnknownQuality);
+    std::string& shown = m_shownQuality[clientHandle];
+    if (shown != quality) {
+        list.SetItemText(row, 4, quality);
+        shown = quality;
+    }
     return 0;
 }
 
@@ -188,6 +196,7 @@ int CItemView::DeleteAllItems() {
     list.DeleteAllItems();
     m_listedIds.Clear();
     m_handles.Clear();
+    m_shownQuality.clear();
     return 0;
 }
 

@@ -58,4 +58,7 @@ class CItemView : public CListView {
     ClientHandleTable m_handles;
     // The listed item IDs, so a request for a new ID is told apart without a search of the list.
     NameIndex m_listedIds;
+    // The Quality text each client handle's row shows. Quality seldom changes between
+    // notifications, and an unchanged cell is not written again.
+    std::vector<std::string> m_shownQuality;
 };

@@ -112,15 +112,40 @@ TEST_F(ItemViewTest, RightClickOnEmptySpaceLeavesNothingToDelete) {
     EXPECT_EQ(3, Rows());
 }
 
+TEST_F(ItemViewTest, QualityCellFollowsEveryChangeOfItsHandle) {
+    AddThree();
+    EXPECT_EQ("UNKNOWN", Cell(0, 4));
+    EXPECT_EQ(0, g_pItemView->SetItemValue("1", "Good: Non-specific", 0));
+    EXPECT_EQ(0, g_pItemView->SetItemValue("2", "Good: Non-specific", 0));
+    EXPECT_EQ("Good: Non-specific", Cell(0, 4));
+    EXPECT_EQ(0, g_pItemView->SetItemValue("3", "Bad: Comm Failure", 0));
+    EXPECT_EQ("Bad: Comm Failure", Cell(0, 4));
+    EXPECT_EQ(0, g_pItemView->SetItemValue("4", "Good: Non-specific", 0));
+    EXPECT_EQ("4", Cell(0, 3));
+    EXPECT_EQ("Good: Non-specific", Cell(0, 4));
+    EXPECT_EQ("UNKNOWN", Cell(1, 4));  // other rows untouched
+    // A row that moved up after a removal keeps getting its own quality.
+    Select({0});
+    Command(ID_DELETE_SELECTED);
+    EXPECT_EQ(0, g_pItemView->SetItemValue("5", "Uncertain: Non-specific", 2));
+    EXPECT_EQ("C", Cell(1, 0));
+    EXPECT_EQ("Uncertain: Non-specific", Cell(1, 4));
+    EXPECT_EQ("UNKNOWN", Cell(0, 4));
+}
+
 TEST_F(ItemViewTest, ClearingStartsHandlesAndRowsAtZero) {
     AddThree();
+    EXPECT_EQ(0, g_pItemView->SetItemValue("1", "GOOD", 0));
     g_pItemView->RetireClientHandle();
     SendMessageA(m_h.Frame()->m_hWnd, WM_COMMAND, ID_EDIT_DELETE_ALL, 0);
     EXPECT_EQ(0, Rows());
     EXPECT_EQ(0, g_pItemView->NextClientHandle());
     g_pItemView->AddItem("D", Result(4, VT_I2, 3));
+    EXPECT_EQ("UNKNOWN", Cell(0, 4));
+    // Handle 0 is a new item now: its first quality is written even where the old one matched.
     EXPECT_EQ(0, g_pItemView->SetItemValue("1", "GOOD", 0));
     EXPECT_EQ("1", Cell(0, 3));
+    EXPECT_EQ("GOOD", Cell(0, 4));
 }
 
 TEST_F(ItemViewTest, FindAndSelectIgnoresCase) {

@@ -29,11 +29,17 @@ IMalloc* ServerMalloc() {
 // the server's position can no longer be trusted (a move up failed).
 CBrowseView::Limits CBrowseView::s_limits = {kMaxNamesPerEnumerator, kMaxTreeNodes};
 
+//
+// Leaves wait in `leaves` until the walk is over. The tree control checks the parent of every
+// insert by a linear search of all its nodes in the order they were made, so parents made early
+// keep each insert cheap: branch nodes go in during the walk, the far more numerous leaves after
+// it. Which nodes the tree gets, and their order among siblings, is the same either way.
 struct CBrowseView::FillState {
     size_t nodesLeft = s_limits.treeNodes;
     int depth = 0;
     bool positionLost = false;
     bool cut = false;
+    std::vector<std::pair<HTREEITEM, std::vector<std::string>>> leaves;
 };
 
 CTreeCtrl& CBrowseView::Tree() {
@@ -74,13 +80,34 @@ bool CBrowseView::IsHierarchicalTop(HTREEITEM node) {
     return parent && !Tree().GetParentItem(parent) && NodeText(node) == kHierarchicalItemsText;
 }
 
-HTREEITEM CBrowseView::InsertNode(const std::string& text, HTREEITEM parent, FillState& state) {
+bool CBrowseView::TakeNode(FillState& state) {
     if (state.nodesLeft == 0) {
         state.cut = true;
-        return nullptr;
+        return false;
     }
     --state.nodesLeft;
-    return Tree().InsertItem(text.c_str(), parent);
+    return true;
+}
+
+HTREEITEM CBrowseView::InsertNode(const std::string& text, HTREEITEM parent, FillState& state) {
+    return TakeNode(state) ? Tree().InsertItem(text.c_str(), parent) : nullptr;
+}
+
+void CBrowseView::InsertLeaves(FillState& state) {
+    // Each parent's leaves come before the branches already below it. A parent without branches
+    // takes them in order at its end; otherwise the last leaf goes in first and each further one
+    // in front of it (an explicit "insert after" node would be searched for like a parent). In
+    // order is better where possible: deleting the tree then finds each node near the front.
+    for (auto& [parent, names] : state.leaves) {
+        if (!Tree().GetChildItem(parent)) {
+            for (const std::string& name : names)
+                Tree().InsertItem(name.c_str(), parent, TVI_LAST);
+        } else {
+            for (auto name = names.rbegin(); name != names.rend(); ++name)
+                Tree().InsertItem(name->c_str(), parent, TVI_FIRST);
+        }
+    }
+    state.leaves.clear();
 }
 
 int CBrowseView::FillTree() {
@@ -103,6 +130,7 @@ int CBrowseView::FillTree() {
         if (state.positionLost)
             connection->BrowseToRoot();
     }
+    InsertLeaves(state);
     if (state.cut)
         Trace("Browse tree incomplete: the server lists more names than the program shows");
     Tree().SelectItem(root);
@@ -112,7 +140,9 @@ int CBrowseView::FillTree() {
 
 int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent) {
     FillState state;
-    return InsertNames(names, parent, state);
+    const int result = InsertNames(names, parent, state);
+    InsertLeaves(state);
+    return result;
 }
 
 int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state) {
@@ -124,20 +154,28 @@ int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& st
     BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator);
     if (!reader.Reset())
         return 0;
+    std::vector<std::string> kept;
     std::vector<std::string> batch;
-    while (reader.Next(&batch)) {
-        for (const std::string& name : batch) {
-            if (!InsertNode(name, parent, state))
-                return 0;
+    bool full = false;
+    while (!full && reader.Next(&batch)) {
+        for (std::string& name : batch) {
+            full = !TakeNode(state);
+            if (full)
+                break;
+            kept.push_back(std::move(name));
         }
     }
-    state.cut = state.cut || reader.WasCut();
+    state.cut = state.cut || (!full && reader.WasCut());
+    if (!kept.empty())
+        state.leaves.emplace_back(parent, std::move(kept));
     return 0;
 }
 
 int CBrowseView::FillBranches(HTREEITEM parent) {
     FillState state;
-    return FillBranches(parent, state);
+    const int result = FillBranches(parent, state);
+    InsertLeaves(state);
+    return result;
 }
 
 int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {

@@ -47,7 +47,11 @@ class CBrowseView : public CTreeView {
     struct FillState;
     int FillBranches(HTREEITEM parent, FillState& state);
     int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state);
+    // One node of the budget; false (and the fill marked cut) when none is left.
+    static bool TakeNode(FillState& state);
     HTREEITEM InsertNode(const std::string& text, HTREEITEM parent, FillState& state);
+    // Puts the leaves collected by the walk into the tree.
+    void InsertLeaves(FillState& state);
     void OnDoubleClick();
     void OnRightClick();
     void OnAddItems();

@@ -54,7 +54,6 @@ class CReBar : public CControlBar {
     BOOL Create(HWND parent, DWORD rbStyle, DWORD style, UINT id);
     BOOL AddBar(CWnd* bar, DWORD bandStyle, SIZE minSize);
     void OnUpdateCmdUI(CCmdTarget* target) override;
-    void AdoptBar(CControlBar* bar) { m_bars.push_back(bar); }
 
   private:
     std::vector<CControlBar*> m_bars;

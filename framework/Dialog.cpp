@@ -177,16 +177,6 @@ void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
     }
 }
 
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal) {
-    if (pDX->m_bSaveAndValidate && (value < minVal || value > maxVal)) {
-        char lo[16], hi[16];
-        wsprintfA(lo, "%u", minVal);
-        wsprintfA(hi, "%u", maxVal);
-        ShowValidationMessage(AfxFormatString(AFX_IDP_PARSE_INT_RANGE, lo, hi));
-        pDX->Fail();
-    }
-}
-
 void CDialog::SetNextInitHook(InitHook hook) {
     g_initHook = std::move(hook);
 }

@@ -30,7 +30,6 @@ void DDX_Radio(CDataExchange* pDX, int firstId, int& value);
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int maxChars);
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
-void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal);
 
 // Replaces %1 and %2 in a string-table text.
 std::string AfxFormatString(UINT id, const char* arg1, const char* arg2 = nullptr);

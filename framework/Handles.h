@@ -47,22 +47,10 @@ struct MenuDestroyer {
 struct GlobalFreer {
     void operator()(HGLOBAL h) const { GlobalFree(h); }
 };
-struct BstrFreer {
-    void operator()(BSTR b) const { SysFreeString(b); }
-};
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ h) const { DeleteObject(h); }
-};
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
 
 using UniqueHKey = UniqueHandle<HKEY, RegKeyCloser>;
 using UniqueHMenu = UniqueHandle<HMENU, MenuDestroyer>;
 using UniqueHGlobal = UniqueHandle<HGLOBAL, GlobalFreer>;
-using UniqueBstr = UniqueHandle<BSTR, BstrFreer>;
-using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectDeleter>;
-using UniqueHandleObj = UniqueHandle<HANDLE, HandleCloser>;
 
 // Locks a global memory block for the scope; the block itself stays with its owner.
 class GlobalLockScope {

@@ -1,6 +1,8 @@
 #include "framework/Views.h"
 
 #include "framework/FrameWnd.h"
+#include "framework/Handles.h"
+#include "framework/WinApp.h"
 
 BOOL CView::Create(HWND parent, UINT id, SIZE size) {
     return CreateEx(0, GetControlClass(), "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | GetControlStyle(), 0, 0,
@@ -28,13 +30,13 @@ LRESULT CView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CView::TrackContextMenu(UINT menuId) {
+    UniqueHMenu menu(LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(menuId)));
+    HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup)
+        return;
     POINT pt;
     GetCursorPos(&pt);
-    HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId));
-    if (!menu)
-        return;
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
-    DestroyMenu(menu);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
 }
 
 void CListView::TrackRowContextMenu(UINT menuId) {

@@ -30,7 +30,6 @@ class CTreeCtrl {
     explicit CTreeCtrl(HWND h) : m_hWnd(h) {}
     HTREEITEM InsertItem(const char* text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST);
     BOOL DeleteAllItems() { return TreeView_DeleteAllItems(m_hWnd); }
-    HTREEITEM GetRootItem() const { return TreeView_GetRoot(m_hWnd); }
     HTREEITEM GetChildItem(HTREEITEM h) const { return TreeView_GetChild(m_hWnd, h); }
     HTREEITEM GetNextSiblingItem(HTREEITEM h) const { return TreeView_GetNextSibling(m_hWnd, h); }
     HTREEITEM GetParentItem(HTREEITEM h) const { return TreeView_GetParent(m_hWnd, h); }
@@ -38,7 +37,6 @@ class CTreeCtrl {
     BOOL SelectItem(HTREEITEM h) { return TreeView_SelectItem(m_hWnd, h); }
     BOOL ItemHasChildren(HTREEITEM h) const { return GetChildItem(h) != nullptr; }
     std::string GetItemText(HTREEITEM h) const;
-    UINT GetCount() const { return TreeView_GetCount(m_hWnd); }
     HTREEITEM HitTest(POINT pt, UINT* flags = nullptr) const;
 
     HWND m_hWnd;
@@ -57,19 +55,14 @@ class CListCtrl {
     int GetItemCount() const { return ListView_GetItemCount(m_hWnd); }
     LPARAM GetItemData(int index) const;
     BOOL SetItemData(int index, LPARAM data);
-    int GetSelectedCount() const { return (int)ListView_GetSelectedCount(m_hWnd); }
     int GetNextItem(int start, UINT flags) const { return ListView_GetNextItem(m_hWnd, start, flags); }
     void SetItemState(int index, UINT state, UINT mask) { ListView_SetItemState(m_hWnd, index, state, mask); }
     UINT GetItemState(int index, UINT mask) const { return ListView_GetItemState(m_hWnd, index, mask); }
-    DWORD SetExtendedStyle(DWORD ex) { return ListView_SetExtendedListViewStyle(m_hWnd, ex); }
 
     HWND m_hWnd;
 };
 
 class CTreeView : public CView {
-  public:
-    CTreeCtrl GetTreeCtrl() const { return CTreeCtrl(m_hWnd); }
-
   protected:
     const char* GetControlClass() const override { return WC_TREEVIEWA; }
 };

@@ -137,6 +137,5 @@ int CWinApp::Run() {
             break;
         DispatchOne(msg);
     }
-    ExitInstance();
     return (int)msg.wParam;
 }

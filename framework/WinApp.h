@@ -18,7 +18,6 @@ class CWinApp : public CCmdTarget {
     std::string m_strRegistryKey;  // per-user settings key, set by SetRegistryKey
 
     virtual BOOL InitInstance() { return TRUE; }
-    virtual int ExitInstance() { return 0; }
     // Runs the message loop until WM_QUIT; calls OnIdle whenever the queue is empty.
     virtual int Run();
     // Idle step: command-state updates of the main window's bars. Returns TRUE for more idle work.

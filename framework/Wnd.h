@@ -55,7 +55,6 @@ class CWnd : public CCmdTarget {
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     operator HWND() const { return m_hWnd; }
 
     // Creates a window of a class registered with CWnd's procedure (or a system class, which is then
@@ -85,7 +84,6 @@ class CWnd : public CCmdTarget {
     LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
     BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageA(m_hWnd, msg, wp, lp); }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
-    int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     std::string GetWindowText() const;
     void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
     void MoveWindow(const RECT& rc, BOOL repaint = TRUE) {

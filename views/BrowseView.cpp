@@ -6,8 +6,6 @@
 
 #include "app/Globals.h"
 #include "app/ItemIdDlg.h"
-#include "framework/Handles.h"
-#include "framework/WinApp.h"
 #include "opc/BrowseText.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
@@ -253,13 +251,7 @@ int CBrowseView::BrowseToParentOf(HTREEITEM node) {
 }
 
 void CBrowseView::ShowContextMenu(UINT menuId) {
-    UniqueHMenu menu(LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(menuId)));
-    HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
-    if (!popup)
-        return;
-    POINT pt;
-    GetCursorPos(&pt);
-    TrackPopupMenu(popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+    TrackContextMenu(menuId);
 }
 
 BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

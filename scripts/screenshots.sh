@@ -11,7 +11,7 @@ zz_virtual_desktop on
 zz_start_wine
 SHOTS="$(mktemp -d)"
 ZZ_SHOTS_DIR="Z:${SHOTS//\//\\}" wine "$ZZ_BUILD/tests/e2e_tests.exe" --gtest_filter='*Walkthrough*'
-for name in live-values preview; do
+for name in main-window live-values preview; do
     convert "$SHOTS/$name.bmp" "$ROOT/docs/$name.png"
 done
 cp "$SHOTS/clipboard.txt" "$ROOT/docs/clipboard.txt"

@@ -159,7 +159,7 @@ TEST_F(BrowseE2ETest, PlantTreeShowsAndADoubleClickedLeafGoesLive) {
 }
 
 // The README's walkthrough, step by step; with ZZ_SHOTS_DIR set it also leaves the README's
-// pictures there (live values, blue preview rows) and the clipboard text.
+// pictures there (live values, blue preview rows, accepted variables) and the clipboard text.
 TEST_F(BrowseE2ETest, WalkthroughFromTreeToClipboard) {
     KorvaneIni ini(nullptr);
     UseRegisteredConfig();
@@ -199,6 +199,10 @@ TEST_F(BrowseE2ETest, WalkthroughFromTreeToClipboard) {
     }
     PostMessageA(main, WM_COMMAND, ID_EDIT_ACCEPT, 0);
     ASSERT_TRUE(run.WaitForTrace("Delete 3 selected Items from KorvaneView"));
+    if (!shots.empty()) {
+        run.PumpUntil([] { return false; }, 500);  // the accepted rows drawn
+        EXPECT_TRUE(SaveWindowShot(main, shots + "main-window.bmp"));
+    }
     PostMessageA(main, WM_COMMAND, ID_FILE_COPY_EXIT, 0);
     EXPECT_EQ(0, run.WaitForExit(30000));
     const std::string text = ClipboardText();

@@ -84,6 +84,27 @@ TEST_F(SimServerGroupTest, FailingGetStatusHandsOutNoBlock) {
     EXPECT_FALSE(status.bBlock);
 }
 
+// The example of the README's section on the simulation server, as printed there.
+TEST_F(SimServerGroupTest, ReadmeExampleConfigMakesARunningServer) {
+    UseConfig(
+        "organization hierarchical          # or flat\n"
+        "vendor \"Demo plant\"\n"
+        "branch Channel1\n"
+        "  item Counter VT_I4 RW ramp 0 1 1000\n"
+        "  item Level VT_R4 R random 7 0 100\n"
+        "  item Name VT_BSTR R fixed \"Pump 1\"\n"
+        "  item Raw VT_UI1[8] R fixed 1|2|3\n"
+        "end\n"
+        "generate Line 200 Tag 100 VT_I4 RW ramp   # 200 branches of 100 leaves\n"
+        "slow AddItems 500                   # failure paths: slow, fail, reject, withhold, ...\n");
+    ComPtr<IOPCServer> server = CreateServer();
+    ASSERT_TRUE(server);
+    Status status = PollStatus(server.Get());
+    EXPECT_EQ(S_OK, status.hr);
+    EXPECT_EQ(OPC_STATUS_RUNNING, status.state);
+    EXPECT_EQ(L"Demo plant", status.vendor);
+}
+
 TEST_F(SimServerGroupTest, MissingConfigFileMakesANoConfigServer) {
     SetEnvironmentVariableA(kZZSimConfigVariable, "C:\\no\\such\\folder\\zzsim.cfg");
     ComPtr<IOPCServer> server = CreateServer();

@@ -23,10 +23,10 @@ IMalloc* ServerMalloc() {
 }
 }  // namespace
 
-// Bounds and health of one fill: the nodes still allowed, the current browse depth, and whether
-// the server's position can no longer be trusted (a move up failed).
 CBrowseView::Limits CBrowseView::s_limits = {kMaxNamesPerEnumerator, kMaxTreeNodes};
 
+// Bounds and health of one fill: the nodes still allowed, the current browse depth, and whether
+// the server's position can no longer be trusted (a move up failed).
 //
 // Leaves wait in `leaves` until the walk is over. The tree control checks the parent of every
 // insert by a linear search of all its nodes in the order they were made, so parents made early

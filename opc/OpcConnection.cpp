@@ -163,6 +163,31 @@ bool HoldsEntries(IMalloc* malloc, void* block, size_t count, size_t entrySize) 
     const SIZE_T size = malloc ? malloc->GetSize(block) : (SIZE_T)-1;
     return size == (SIZE_T)-1 || size >= count * entrySize;
 }
+
+// Frees an AddItems answer: the blobs of the first `blobs` results, then both arrays.
+void FreeAnswer(IMalloc* malloc, OPCITEMRESULT* results, HRESULT* errors, size_t blobs) {
+    for (size_t i = 0; results && i < blobs; ++i) {
+        if (results[i].pBlob)
+            malloc->Free(results[i].pBlob);
+    }
+    if (results)
+        malloc->Free(results);
+    if (errors)
+        malloc->Free(errors);
+}
+
+// Whether an AddItems answer for count items can be read: a result array, and an error array if
+// there is one, each holding count entries. An answer that cannot be read is freed here without
+// reading into it; *pBroken then tells whether the call claimed success all the same, in which
+// case the server may hold the items.
+bool ReadableAnswer(IMalloc* malloc, HRESULT hr, OPCITEMRESULT* results, HRESULT* errors, size_t count, bool* pBroken) {
+    const bool readable = results && HoldsEntries(malloc, results, count, sizeof(OPCITEMRESULT)) &&
+                          (!errors || HoldsEntries(malloc, errors, count, sizeof(HRESULT)));
+    *pBroken = !readable && SUCCEEDED(hr);
+    if (!readable)
+        FreeAnswer(malloc, results, errors, 0);
+    return readable;
+}
 }  // namespace
 
 HRESULT OpcConnection::AddItem(const char* itemId) {
@@ -183,13 +208,8 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     HRESULT hr = m_pItemMgt->AddItems(1, &def, &results, &errors);
     SysFreeString(def.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
-    const bool broken = SUCCEEDED(hr) && (!results || !HoldsEntries(malloc, results, 1, sizeof(OPCITEMRESULT)) ||
-                                          (errors && !HoldsEntries(malloc, errors, 1, sizeof(HRESULT))));
-    if (!results || broken) {
-        if (results)
-            malloc->Free(results);
-        if (errors)
-            malloc->Free(errors);
+    bool broken = false;
+    if (!ReadableAnswer(malloc, hr, results, errors, 1, &broken)) {
         if (broken)
             g_pItemView->RetireClientHandle();
         return FAILED(hr) ? hr : E_FAIL;
@@ -199,11 +219,7 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     HRESULT result = itemError;
     if (SUCCEEDED(itemError))
         result = g_pItemView->AddItem(itemId, results[0]);
-    if (results[0].pBlob)
-        malloc->Free(results[0].pBlob);
-    malloc->Free(results);
-    if (errors)
-        malloc->Free(errors);
+    FreeAnswer(malloc, results, errors, 1);
     return result;
 }
 
@@ -234,14 +250,8 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     // Answers that claim success with missing or too short arrays are not read. The server may
     // have added the items all the same: their client handles are retired, so notifications for
     // them reach no row, and later items keep matching theirs.
-    const bool broken =
-        SUCCEEDED(hr) && (!results || !HoldsEntries(malloc, results, kept.size(), sizeof(OPCITEMRESULT)) ||
-                          (errors && !HoldsEntries(malloc, errors, kept.size(), sizeof(HRESULT))));
-    if (!results || broken) {
-        if (results)
-            malloc->Free(results);
-        if (errors)
-            malloc->Free(errors);
+    bool broken = false;
+    if (!ReadableAnswer(malloc, hr, results, errors, kept.size(), &broken)) {
         for (size_t i = 0; broken && i < kept.size(); ++i)
             g_pItemView->RetireClientHandle();
         return FAILED(hr) ? hr : E_FAIL;
@@ -254,12 +264,8 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
             result = g_pItemView->AddItem(kept[i].c_str(), results[i]);
         else
             g_pItemView->RetireClientHandle();  // later rows keep matching their handles
-        if (results[i].pBlob)
-            malloc->Free(results[i].pBlob);
     }
-    malloc->Free(results);
-    if (errors)
-        malloc->Free(errors);
+    FreeAnswer(malloc, results, errors, kept.size());
     return result;
 }
 

@@ -103,8 +103,10 @@ std::vector<std::string> CItemView::SelectListed(const std::vector<std::string>&
 int CItemView::AddItem(const char* itemId, const OPCITEMRESULT& result) {
     int r = m_handles.AddRow();
     Trace("Add OPC-Item %s to List", itemId);
-    // The blob belongs to the server's result: it is never kept.
+    // The blob belongs to the server's result, which the caller frees: it is never kept.
     auto record = std::make_unique<OpcItemRecord>(result);
+    record->pBlob = nullptr;
+    record->dwBlobSize = 0;
     CListCtrl list = GetListCtrl();
     int row = list.InsertItem(r, itemId, (LPARAM)record.get());
     if (row < 0)

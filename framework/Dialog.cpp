@@ -13,14 +13,6 @@ struct DataExchangeFailure {};
 const UINT kRunInitHook = WM_APP + 0x3F0;
 CDialog::InitHook g_initHook;
 
-std::string ReadText(HWND h) {
-    int n = GetWindowTextLengthA(h);
-    std::string s(n + 1, '\0');
-    n = GetWindowTextA(h, &s[0], n + 1);
-    s.resize(n > 0 ? n : 0);
-    return s;
-}
-
 void ShowValidationMessage(const std::string& text) {
     AfxMessageBox(text.c_str(), MB_ICONEXCLAMATION);
 }
@@ -90,7 +82,7 @@ void CDataExchange::Fail() {
 void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
     HWND h = pDX->PrepareEditCtrl(id);
     if (pDX->m_bSaveAndValidate)
-        value = ReadText(h);
+        value = WindowText(h);
     else
         SetWindowTextA(h, value.c_str());
 }
@@ -103,7 +95,7 @@ static void DdxInteger(CDataExchange* pDX, int id, long long* value, bool isUnsi
         SetWindowTextA(h, buf);
         return;
     }
-    if (!ParseInteger(ReadText(h), isUnsigned, value)) {
+    if (!ParseInteger(WindowText(h), isUnsigned, value)) {
         ShowValidationMessage(LoadStringA(isUnsigned ? AFX_IDP_PARSE_UINT : AFX_IDP_PARSE_INT));
         pDX->Fail();
     }

@@ -126,9 +126,13 @@ CWnd* CWnd::FromHandle(HWND hWnd) {
 }
 
 std::string CWnd::GetWindowText() const {
-    int n = ::GetWindowTextLengthA(m_hWnd);
+    return WindowText(m_hWnd);
+}
+
+std::string WindowText(HWND h) {
+    int n = ::GetWindowTextLengthA(h);
     std::string s(n + 1, '\0');
-    n = ::GetWindowTextA(m_hWnd, &s[0], n + 1);
+    n = ::GetWindowTextA(h, &s[0], n + 1);
     s.resize(n > 0 ? n : 0);
     return s;
 }

@@ -122,3 +122,6 @@ class CWnd : public CCmdTarget {
     bool m_bDefaultReached = false;
     friend class CDialog;
 };
+
+// The whole text of any window or control.
+std::string WindowText(HWND h);

@@ -59,33 +59,24 @@ void DdxSlider(CDataExchange* pDX, int id, int& value) {
         SendMessageA(h, TBM_SETPOS, TRUE, value);
 }
 
-std::string ControlText(HWND h) {
-    std::string text(GetWindowTextLengthA(h) + 1, '\0');
-    text.resize(GetWindowTextA(h, &text[0], (int)text.size()));
-    return text;
+// The text DDX_Text shows for a value.
+const std::string& Shown(const std::string& value) {
+    return value;
+}
+template <typename Number>
+std::string Shown(Number value) {
+    return std::to_string(value);
 }
 
 // Leaves an edit alone when it already shows the value, so the caret stays where the user is
 // typing and no needless EN_CHANGE is sent.
 template <typename T>
-void DdxTextKeep(CDataExchange* pDX, int id, T& value, const std::string& shown) {
-    if (!pDX->m_bSaveAndValidate && ControlText(pDX->m_pDlgWnd->GetDlgItem(id)) == shown) {
+void DdxTextKeep(CDataExchange* pDX, int id, T& value) {
+    if (!pDX->m_bSaveAndValidate && WindowText(pDX->m_pDlgWnd->GetDlgItem(id)) == Shown(value)) {
         pDX->PrepareEditCtrl(id);
         return;
     }
     DDX_Text(pDX, id, value);
-}
-
-void DdxTextKeep(CDataExchange* pDX, int id, std::string& value) {
-    DdxTextKeep(pDX, id, value, value);
-}
-
-void DdxTextKeep(CDataExchange* pDX, int id, int& value) {
-    DdxTextKeep(pDX, id, value, std::to_string(value));
-}
-
-void DdxTextKeep(CDataExchange* pDX, int id, UINT& value) {
-    DdxTextKeep(pDX, id, value, std::to_string(value));
 }
 
 // The name is the text in front of the first '.' (in front of the second when the ID starts with
@@ -146,14 +137,9 @@ BOOL CDriverDlg::OnInitDialog() {
     return TRUE;
 }
 
-void CDriverDlg::PutValues() {
-    FlagScope busy(m_bFilling);
-    UpdateData(FALSE);
-}
-
 void CDriverDlg::OnOffsetMoved(bool fromNumber) {
     FlagScope busy(m_bFilling);
-    ReadValues();
+    UpdateData(TRUE);  // a validation failure is shown; the members read so far are kept
     if (fromNumber)
         m_offsetPosition = m_offsetNumber;
     else
@@ -168,7 +154,7 @@ void CDriverDlg::OnOffsetMoved(bool fromNumber) {
         // After a hand-over there are no settings: the same cut, from the dialog's own values.
         m_preview = CutItemPrefix(m_itemId, m_offsetPosition, m_bSplit != FALSE);
     }
-    PutValues();
+    UpdateData(FALSE);
 }
 
 void CDriverDlg::ApplyKind() {
@@ -186,9 +172,9 @@ void CDriverDlg::ApplyKind() {
 
 void CDriverDlg::OnKindChanged() {
     FlagScope busy(m_bFilling);
-    ReadValues();
+    UpdateData(TRUE);  // a validation failure is shown; the members read so far are kept
     ApplyKind();
-    PutValues();
+    UpdateData(FALSE);
 }
 
 BOOL CDriverDlg::OnCommand(WPARAM wp, LPARAM lp) {

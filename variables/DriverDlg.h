@@ -39,9 +39,6 @@ class CDriverDlg : public CDialog {
     void OnOffsetMoved(bool fromNumber);
     void OnKindChanged();
     void ApplyKind();
-    // Reads the controls; a validation failure is shown and the members read so far are kept.
-    void ReadValues() { UpdateData(TRUE); }
-    void PutValues();
 
     // Setting edit 1050 sends EN_CHANGE: true while the dialog writes its own controls.
     bool m_bFilling = false;

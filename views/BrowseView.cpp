@@ -78,17 +78,24 @@ bool CBrowseView::IsHierarchicalTop(HTREEITEM node) {
     return parent && !Tree().GetParentItem(parent) && NodeText(node) == kHierarchicalItemsText;
 }
 
-bool CBrowseView::TakeNode(FillState& state) {
-    if (state.nodesLeft == 0) {
-        state.cut = true;
-        return false;
+std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& state) {
+    std::vector<std::string> kept;
+    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator);
+    if (!reader.Reset())
+        return kept;
+    std::vector<std::string> batch;
+    while (reader.Next(&batch)) {
+        for (std::string& name : batch) {
+            if (state.nodesLeft == 0) {
+                state.cut = true;
+                return kept;
+            }
+            --state.nodesLeft;
+            kept.push_back(std::move(name));
+        }
     }
-    --state.nodesLeft;
-    return true;
-}
-
-HTREEITEM CBrowseView::InsertNode(const std::string& text, HTREEITEM parent, FillState& state) {
-    return TakeNode(state) ? Tree().InsertItem(text.c_str(), parent) : nullptr;
+    state.cut = state.cut || reader.WasCut();
+    return kept;
 }
 
 void CBrowseView::InsertLeaves(FillState& state) {
@@ -149,21 +156,7 @@ int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& st
     // Takes over the caller's reference (MinGW's ComPtr::Attach would add one of its own).
     ComPtr<IEnumString> owned;
     *owned.GetAddressOf() = names;
-    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator);
-    if (!reader.Reset())
-        return 0;
-    std::vector<std::string> kept;
-    std::vector<std::string> batch;
-    bool full = false;
-    while (!full && reader.Next(&batch)) {
-        for (std::string& name : batch) {
-            full = !TakeNode(state);
-            if (full)
-                break;
-            kept.push_back(std::move(name));
-        }
-    }
-    state.cut = state.cut || (!full && reader.WasCut());
+    std::vector<std::string> kept = TakeNames(names, state);
     if (!kept.empty())
         state.leaves.emplace_back(parent, std::move(kept));
     return 0;
@@ -190,19 +183,10 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
         connection->BrowseBranches(names.GetAddressOf());
         if (!names)
             return 0;
-        BrowseNameReader reader(names.Get(), ServerMalloc(), s_limits.namesPerEnumerator);
-        if (!reader.Reset())
-            return 0;
-        std::vector<std::string> batch;
-        while (reader.Next(&batch)) {
-            for (std::string& name : batch) {
-                HTREEITEM node = InsertNode(name, parent, state);
-                if (!node)
-                    break;
+        for (std::string& name : TakeNames(names.Get(), state)) {
+            if (HTREEITEM node = Tree().InsertItem(name.c_str(), parent))
                 branches.emplace_back(std::move(name), node);
-            }
         }
-        state.cut = state.cut || reader.WasCut();
     }
     if (!branches.empty() && state.depth >= kMaxBrowseDepth) {
         state.cut = true;

@@ -6,6 +6,7 @@
 // returns. Items reach the item list by double click, by the Item ID dialog (right click on a
 // leaf) or by "Add Items" of the NODE menu (right click on a node with children).
 #include <string>
+#include <vector>
 
 #include "framework/Views.h"
 
@@ -47,9 +48,9 @@ class CBrowseView : public CTreeView {
     struct FillState;
     int FillBranches(HTREEITEM parent, FillState& state);
     int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state);
-    // One node of the budget; false (and the fill marked cut) when none is left.
-    static bool TakeNode(FillState& state);
-    HTREEITEM InsertNode(const std::string& text, HTREEITEM parent, FillState& state);
+    // The names of an enumerator, as many as the fill's node budget still allows (the fill is
+    // marked cut when it ends them); each name kept has taken its node.
+    static std::vector<std::string> TakeNames(IEnumString* names, FillState& state);
     // Puts the leaves collected by the walk into the tree.
     void InsertLeaves(FillState& state);
     void OnDoubleClick();

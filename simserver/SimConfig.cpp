@@ -7,10 +7,8 @@ namespace {
 // Timers cannot usefully run faster; "0 = as fast as possible" also lands here.
 constexpr DWORD kFastestRate = 10;
 
-}  // namespace
-
-namespace {
 LONG g_disconnected = 0;
+
 }  // namespace
 
 bool SimIsDisconnected() {

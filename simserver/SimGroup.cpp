@@ -305,6 +305,19 @@ HRESULT SimGroup::ItemResults(DWORD dwCount,
     return hr;
 }
 
+namespace {
+// Replaces a task-memory array by a copy of its first entry alone.
+template <typename T>
+void ShortenToOne(T** ppBlock) {
+    T* shorter = static_cast<T*>(CoTaskMemAlloc(sizeof(T)));
+    if (shorter) {
+        memcpy(shorter, *ppBlock, sizeof(T));
+    }
+    CoTaskMemFree(*ppBlock);
+    *ppBlock = shorter;
+}
+}  // namespace
+
 void SimGroup::BreakResults(OPCITEMRESULT** ppResults, HRESULT** ppErrors) const {
     const std::string& how = m_config->brokenAddItems;
     if (how == "noerrors" || how == "null") {
@@ -318,15 +331,8 @@ void SimGroup::BreakResults(OPCITEMRESULT** ppResults, HRESULT** ppErrors) const
     }
     if (how == "short") {
         // Blocks of one entry for any count.
-        for (void** block : {reinterpret_cast<void**>(ppResults), reinterpret_cast<void**>(ppErrors)}) {
-            const size_t size = block == reinterpret_cast<void**>(ppResults) ? sizeof(OPCITEMRESULT) : sizeof(HRESULT);
-            void* shorter = CoTaskMemAlloc(size);
-            if (shorter) {
-                memcpy(shorter, *block, size);
-            }
-            CoTaskMemFree(*block);
-            *block = shorter;
-        }
+        ShortenToOne(ppResults);
+        ShortenToOne(ppErrors);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "BenchTable.h"
 #include "app/Globals.h"
 #include "common/FrameHarness.h"
+#include "common/Records.h"
 #include "opc/OpcDa.h"
 #include "variables/VariableView.h"
 #include "views/ItemView.h"
@@ -66,13 +67,7 @@ double LoadedFrameMb() {
     }
     {
         CVariableView::Batch batch(g_pVariableView);
-        VariableRecord record;
-        record.kind = KindSingle;
-        record.type = KrFloat;
-        record.channel = 3;
-        record.size = 1;
-        record.access = AccessCombined;
-        record.cycle = 1;
+        const VariableRecord record = SingleRecord(KrFloat);
         for (int i = 0; i < kVariables; ++i)
             g_pVariableView->AddVariable("Var" + std::to_string(i), "Plant.Area.Device.Var" + std::to_string(i),
                                          record);

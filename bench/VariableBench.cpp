@@ -8,6 +8,7 @@
 #include "BenchTable.h"
 #include "app/Globals.h"
 #include "common/FrameHarness.h"
+#include "common/Records.h"
 #include "opc/OpcDa.h"
 #include "variables/ConversionSettings.h"
 #include "variables/OpcItemData.h"
@@ -27,12 +28,7 @@ constexpr double kPreviewTargetMs = 1000;
 constexpr double kExportTargetMs = 1000;
 
 VariableRecord SingleLong(int n) {
-    VariableRecord r;
-    r.kind = KindSingle;
-    r.type = KrLong;
-    r.channel = 3;
-    r.access = AccessCombined;
-    r.size = 1;
+    VariableRecord r = SingleRecord(KrLong);
     r.cycle = 1 + n % 7;
     return r;
 }

@@ -12,6 +12,7 @@
 #include "app/Globals.h"
 #include "common/FrameHarness.h"
 #include "common/ProgramRun.h"
+#include "common/Records.h"
 #include "tests/unit/ConversionFakes.h"
 #include "variables/ConversionSettings.h"
 #include "variables/VariableModel.h"
@@ -101,13 +102,7 @@ TEST_F(BadConversionInputTest, DriverTextOfTenThousandCharactersIsWrittenWhole) 
 }
 
 TEST_F(BadConversionInputTest, TwoHundredThousandLinesReachTheClipboardWhole) {
-    VariableRecord record;
-    record.kind = KindSingle;
-    record.type = KrWord;
-    record.channel = 3;
-    record.size = 1;
-    record.access = AccessCombined;
-    record.cycle = 1;
+    const VariableRecord record = SingleRecord(KrWord);
     const int kRows = 200000;
     for (int i = 0; i < kRows; ++i)
         model.AddVariable("V" + std::to_string(i), "A.V" + std::to_string(i), record);

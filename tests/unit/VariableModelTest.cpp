@@ -3,19 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "common/Records.h"
 #include "variables/ConversionSettings.h"
 #include "variables/VariableModel.h"
 
 namespace {
 
 VariableRecord Word(int32_t channel = 3) {
-    VariableRecord r;
-    r.kind = KindSingle;
-    r.type = KrWord;
-    r.channel = channel;
-    r.access = AccessCombined;
-    r.size = 1;
-    r.cycle = 1;
+    VariableRecord r = SingleRecord(KrWord, channel);
     r.factor = 1.0f;
     return r;
 }

@@ -30,14 +30,14 @@ bool IsScalarWithText(VARTYPE type) {
 // any other array.
 bool HexDump(SAFEARRAY* array, std::string* pText) {
     static const char kDigits[] = "0123456789ABCDEF";
-    LONG lower = 0;
-    LONG upper = -1;
-    if (!array || SafeArrayGetDim(array) != 1 || SafeArrayGetElemsize(array) != 1 ||
-        FAILED(SafeArrayGetLBound(array, 1, &lower)) || FAILED(SafeArrayGetUBound(array, 1, &upper))) {
+    if (!array || SafeArrayGetDim(array) != 1 || SafeArrayGetElemsize(array) != 1) {
         return false;
     }
     pText->clear();
-    if (upper < lower) {
+    // The element count itself, not upper - lower + 1: an empty array with the lowest lower
+    // bound has an upper bound that wraps around to LONG_MAX.
+    const size_t count = array->rgsabound[0].cElements;
+    if (count == 0) {
         return true;
     }
     void* pData = nullptr;
@@ -45,7 +45,6 @@ bool HexDump(SAFEARRAY* array, std::string* pText) {
         return false;
     }
     const BYTE* pBytes = static_cast<const BYTE*>(pData);
-    const size_t count = static_cast<size_t>(static_cast<long long>(upper) - lower + 1);
     pText->reserve(count * 3);
     for (size_t i = 0; i < count; ++i) {
         *pText += kDigits[pBytes[i] >> 4];

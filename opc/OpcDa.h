@@ -1,7 +1,7 @@
 #pragma once
 // OPC Data Access 1.0A custom interfaces, types and codes, declared by hand from the published
-// standard (MinGW ships none). Binary compatible with real servers on 32-bit Windows: the vtable
-// order, the member layout and the ids below must never change. Header-only, so the program and
+// standard (MinGW ships none). Binary compatible with real servers of the same bitness: the
+// vtable order, the member layout and the ids below must never change. Header-only, so the program and
 // the simulator DLL share it without linking anything extra.
 #include <windows.h>
 #include <ole2.h>
@@ -191,22 +191,38 @@ struct OPCITEMHEADERWRITE {
     HRESULT dwError;
 };
 
+// Layouts as the standard's IDL gives them on each platform: the 32-bit ones are what real
+// servers on 32-bit Windows use; the 64-bit ones are the natural alignment of the same members.
+// The stream headers hold no pointers and are the same on both.
 static_assert(sizeof(OPCHANDLE) == 4, "OPCHANDLE is a DWORD");
 static_assert(sizeof(OPCSERVERSTATE) == 4 && sizeof(OPCBROWSETYPE) == 4, "enums are 4 bytes");
-static_assert(sizeof(OPCSERVERSTATUS) == 48, "OPCSERVERSTATUS layout");
-static_assert(offsetof(OPCSERVERSTATUS, dwServerState) == 24 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 44,
+static_assert(offsetof(OPCSERVERSTATUS, dwServerState) == 24, "OPCSERVERSTATUS layout");
+static_assert(offsetof(OPCITEMRESULT, dwAccessRights) == 8, "OPCITEMRESULT layout");
+static_assert(offsetof(OPCITEMSTATE, vDataValue) == 16, "OPCITEMSTATE layout");
+#ifdef _WIN64
+static_assert(sizeof(OPCSERVERSTATUS) == 56 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 48,
+              "OPCSERVERSTATUS layout");
+static_assert(sizeof(OPCITEMDEF) == 48 && offsetof(OPCITEMDEF, vtRequestedDataType) == 40, "OPCITEMDEF layout");
+static_assert(sizeof(OPCITEMRESULT) == 24 && offsetof(OPCITEMRESULT, pBlob) == 16, "OPCITEMRESULT layout");
+static_assert(sizeof(OPCITEMSTATE) == 40, "OPCITEMSTATE layout");
+static_assert(sizeof(OPCITEMATTRIBUTES) == 80 && offsetof(OPCITEMATTRIBUTES, vEUInfo) == 56,
+              "OPCITEMATTRIBUTES layout");
+static_assert(sizeof(VARIANT) == 24, "VARIANT images in the stream are 24 bytes");
+#else
+static_assert(sizeof(OPCSERVERSTATUS) == 48 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 44,
               "OPCSERVERSTATUS layout");
 static_assert(sizeof(OPCITEMDEF) == 28 && offsetof(OPCITEMDEF, vtRequestedDataType) == 24, "OPCITEMDEF layout");
-static_assert(sizeof(OPCITEMRESULT) == 20 && offsetof(OPCITEMRESULT, dwAccessRights) == 8, "OPCITEMRESULT layout");
-static_assert(sizeof(OPCITEMSTATE) == 32 && offsetof(OPCITEMSTATE, vDataValue) == 16, "OPCITEMSTATE layout");
+static_assert(sizeof(OPCITEMRESULT) == 20 && offsetof(OPCITEMRESULT, pBlob) == 16, "OPCITEMRESULT layout");
+static_assert(sizeof(OPCITEMSTATE) == 32, "OPCITEMSTATE layout");
 static_assert(sizeof(OPCITEMATTRIBUTES) == 56 && offsetof(OPCITEMATTRIBUTES, vEUInfo) == 40,
               "OPCITEMATTRIBUTES layout");
+static_assert(sizeof(VARIANT) == 16, "VARIANT images in the stream are 16 bytes");
+#endif
 static_assert(sizeof(OPCGROUPHEADER) == 20, "OPCGROUPHEADER layout");
 static_assert(sizeof(OPCITEMHEADER1) == 20 && offsetof(OPCITEMHEADER1, ftTimeStampItem) == 12, "OPCITEMHEADER1 layout");
 static_assert(sizeof(OPCITEMHEADER2) == 12, "OPCITEMHEADER2 layout");
 static_assert(sizeof(OPCGROUPHEADERWRITE) == 16, "OPCGROUPHEADERWRITE layout");
 static_assert(sizeof(OPCITEMHEADERWRITE) == 8, "OPCITEMHEADERWRITE layout");
-static_assert(sizeof(VARIANT) == 16, "VARIANT images in the stream are 16 bytes");
 
 // Interfaces. Each derives from IUnknown only; no destructor and no extra virtuals, since either
 // would shift the vtable slots.

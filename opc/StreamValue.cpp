@@ -2,14 +2,16 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 
 namespace {
 
+// The stream holds memory images of the server's process, which has this program's bitness.
 constexpr size_t kImageBytes = sizeof(VARIANT);
-constexpr size_t kDescriptorBytes = 24;
-constexpr size_t kBoundOffset = 16;  // element count, then lower bound, inside the descriptor
+constexpr size_t kDescriptorBytes = sizeof(SAFEARRAY);                  // one bound
+constexpr size_t kBoundOffset = offsetof(SAFEARRAY, rgsabound);         // element count, then lower bound
 constexpr size_t kBoundBytes = 8;
 constexpr size_t kLengthBytes = 4;
 constexpr size_t kTerminatorBytes = 2;

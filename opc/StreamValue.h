@@ -1,10 +1,12 @@
 #pragma once
-// Rebuilds one VARIANT from its OPC Data Access 1.0 stream encoding:
-// - a 16-byte VARIANT image (its pointer fields mean nothing here);
+// Rebuilds one VARIANT from its OPC Data Access 1.0 stream encoding. The stream carries memory
+// images of the server's process, so it is readable only between a client and a server of the
+// same bitness (sizes below: 32-bit / 64-bit):
+// - a VARIANT image, 16 / 24 bytes (its pointer fields mean nothing here);
 // - VT_BSTR: then a DWORD byte length L, L bytes of UTF-16 and a 2-byte terminator;
-// - VT_ARRAY | t: then a 24-byte SAFEARRAY descriptor whose only trusted fields are the element
-//   count (at +16) and the lower bound (at +20), then the elements: plain types packed, BSTRs
-//   each as above, VARIANTs each as a complete value of this same encoding.
+// - VT_ARRAY | t: then a one-bound SAFEARRAY descriptor, 24 / 32 bytes, whose only trusted fields
+//   are the element count and the lower bound of its bound (at +16 / +24), then the elements:
+//   plain types packed, BSTRs each as above, VARIANTs each as a complete value of this encoding.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -33,5 +35,5 @@ size_t PlainElementSize(VARTYPE type);
 // - an odd BSTR byte length: its last byte is dropped (the position still moves by L + 6);
 // - a text ends at its first zero character; a scalar with L = 0 gives a null BSTR, an array
 //   element with L = 0 an empty one;
-// - a scalar type this reader does not know arrives as VT_EMPTY, 16 bytes used.
+// - a scalar type this reader does not know arrives as VT_EMPTY, one VARIANT image used.
 long ReadStreamValue(VARIANT* pDest, StreamReader& reader);

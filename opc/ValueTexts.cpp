@@ -141,8 +141,10 @@ void AddArrayTexts(ValueTextContext& context, const VARIANT& value) {
     for (UINT dim = 1; dim <= dims; ++dim) {
         LONG low = 0;
         LONG high = -1;
-        if (FAILED(SafeArrayGetLBound(array, dim, &low)) || FAILED(SafeArrayGetUBound(array, dim, &high)) ||
-            high < low) {
+        // Bounds are stored last dimension first. An empty dimension is told by its count: with
+        // the lowest lower bound its upper bound wraps around to LONG_MAX.
+        if (array->rgsabound[dims - dim].cElements == 0 || FAILED(SafeArrayGetLBound(array, dim, &low)) ||
+            FAILED(SafeArrayGetUBound(array, dim, &high)) || high < low) {
             lower = 0;  // one empty dimension empties the whole array
             upper = -1;
             break;

@@ -1,13 +1,14 @@
 #!/bin/bash
-# Configures (once) and builds the whole tree for 32-bit Windows.
+# Configures (once) and builds the whole tree for the chosen architecture (scripts/arch.sh):
+# build/ for the 32-bit program, build-x64/ for the x86_64 test build.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-BUILD="${ZZ_BUILD:-$ROOT/build}"
+source "$ROOT/scripts/arch.sh"
 "$ROOT/scripts/setup.sh"
-if [ ! -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release
+if [ ! -f "$ZZ_BUILD/CMakeCache.txt" ]; then
+    cmake -S "$ROOT" -B "$ZZ_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ZZ_TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release
 fi
 # Optional arguments name the targets to build (default: everything).
 TARGETS=()
 for t in "$@"; do TARGETS+=(--target "$t"); done
-cmake --build "$BUILD" -j2 "${TARGETS[@]}"
+cmake --build "$ZZ_BUILD" -j2 "${TARGETS[@]}"

@@ -17,5 +17,5 @@ if [ "${1:-}" = "-u" ]; then
 fi
 [ -f "$WINEPREFIX/system.reg" ] || zz_start_wine
 # regsvr32 wants a Windows path; it also becomes the InprocServer32 entry.
-wine regsvr32 /s "${UNREGISTER[@]}" "$(winepath -w "$DLL" 2>/dev/null)"
+zz_wine regsvr32 /s "${UNREGISTER[@]}" "$(zz_wine winepath -w "$DLL" 2>/dev/null)"
 echo "ZZSimServer.dll ${UNREGISTER:+un}registered in $WINEPREFIX"

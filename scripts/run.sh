@@ -19,8 +19,22 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-"$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace $(grep -q "add_library(ZZSimServer" "$ROOT/simserver/CMakeLists.txt" 2>/dev/null && echo ZZSimServer)
 source "$ROOT/scripts/wine-env.sh"
+echo "== Running the $ZZ_ARCH program: $ZZ_ARCH_WHY"
+VIEWER=""
+PROGRAM=""
+# Whatever happens, the programs, the wineserver and the Xvfb started here end with the script.
+stop_run() {
+    local status=$?
+    [ -n "$PROGRAM" ] && kill "$PROGRAM" 2>/dev/null
+    [ -n "$VIEWER" ] && kill "$VIEWER" 2>/dev/null
+    zz_stop_all
+    echo "== Ran the $ZZ_ARCH program ($ZZ_ARCH_WHY): exit $status"
+    exit $status
+}
+trap stop_run EXIT
+"$ROOT/scripts/setup.sh" --run
+"$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace ZZSimServer
 if [ -n "$SHOT" ] || [ -z "${DISPLAY:-}" ]; then
     ZZ_FORCE_XVFB=1 zz_start_display
     [ -n "$SHOT" ] || echo "No display: running on the virtual display $DISPLAY (use --screenshot FILE to see it)."
@@ -28,26 +42,22 @@ if [ -n "$SHOT" ] || [ -z "${DISPLAY:-}" ]; then
 else
     zz_virtual_desktop off
 fi
-trap zz_stop_all EXIT
 zz_start_wine
-if [ -x "$ROOT/scripts/register-simserver.sh" ] && [ -f "$ZZ_BUILD/ZZSimServer.dll" ]; then
-    "$ROOT/scripts/register-simserver.sh" >/dev/null
-fi
+"$ROOT/scripts/register-simserver.sh" >/dev/null
 
 cd "$ZZ_BUILD"
-wine tools/DXMTrace.exe /stdout >"$ZZ_BUILD/trace.log" 2>/dev/null </dev/null &
+zz_wine tools/DXMTrace.exe /stdout >"$ZZ_BUILD/trace.log" 2>/dev/null </dev/null &
 VIEWER=$!
 sleep 2
-wine ZIZAZOzivuvi.exe "${ARGS[@]}" </dev/null &
+zz_wine ZIZAZOzivuvi.exe "${ARGS[@]}" </dev/null &
 PROGRAM=$!
 if [ -n "$SHOT" ]; then
     sleep "$WAIT"
     case "$SHOT" in /*) ;; *) SHOT="$ROOT/$SHOT" ;; esac
     import -window root "$SHOT"
     echo "Screenshot: $SHOT"
-    wineserver -k || true
 else
     wait "$PROGRAM" || true
-    kill "$VIEWER" 2>/dev/null || true
+    PROGRAM=""
 fi
 echo "Trace lines: $ZZ_BUILD/trace.log"

@@ -1,19 +1,48 @@
 #!/bin/bash
 # Installs what the build and the tests need on Debian 12, only when it is missing.
+#
+#   scripts/setup.sh          what building the chosen architecture (scripts/arch.sh) needs
+#   scripts/setup.sh --run    also what running it needs: Wine for that architecture, Xvfb, tools
+#
+# wine32 is installed only where the kernel runs 32-bit code: elsewhere it cannot start, and
+# Debian's plain "wine" would then pick it and fail for 64-bit programs too.
 set -euo pipefail
+source "$(dirname "$0")/arch.sh"
+RUN=""
+[ "${1:-}" = "--run" ] && RUN=1
 
 need=()
-command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686)
+if [ "$ZZ_ARCH" = x86_64 ]; then
+    command -v x86_64-w64-mingw32-g++-posix >/dev/null ||
+        need+=(g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
+else
+    command -v i686-w64-mingw32-g++-posix >/dev/null ||
+        need+=(g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686)
+fi
 command -v cmake >/dev/null || need+=(cmake)
 command -v make >/dev/null || need+=(make)
 [ -d /usr/src/googletest/googletest ] || need+=(googletest)
-command -v Xvfb >/dev/null || need+=(xvfb xauth)
-command -v xwd >/dev/null || need+=(x11-apps)
-command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
-if ! command -v wine >/dev/null || [ ! -e /usr/lib/wine/wine ] && ! dpkg -s wine32 >/dev/null 2>&1; then
-    need+=(wine wine32)
+
+I386=""
+if [ -n "$RUN" ]; then
+    command -v Xvfb >/dev/null || need+=(xvfb xauth)
+    command -v xwd >/dev/null || need+=(x11-apps)
+    command -v convert >/dev/null && convert -version 2>/dev/null | grep -q ImageMagick || need+=(imagemagick)
+    command -v wineserver >/dev/null || need+=(wine)
+    if [ "$ZZ_ARCH" = x86_64 ]; then
+        [ -x /usr/lib/wine/wine64 ] || need+=(wine64 wine)
+    else
+        if ! zz_kernel_runs_32bit; then
+            echo "This machine's kernel cannot run 32-bit code, so wine32 cannot run here:" \
+                "use ARCH=x86_64 (or no ARCH at all)." >&2
+            exit 2
+        fi
+        if [ ! -x /usr/lib/wine/wine ]; then
+            need+=(wine32:i386 wine)
+            I386=1
+        fi
+    fi
 fi
-dpkg -s wine32 >/dev/null 2>&1 || need+=(wine32)
 
 if [ ${#need[@]} -eq 0 ]; then
     exit 0
@@ -23,6 +52,8 @@ if [ "$(id -u)" != 0 ]; then
     exit 1
 fi
 echo "Installing: ${need[*]}"
-dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+if [ -n "$I386" ]; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+fi
 apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}" wine
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"

@@ -47,7 +47,8 @@ void SimStreamWriter::PutArray(const VARIANT& value) {
         count = static_cast<LONG>(array->rgsabound[0].cElements);
     }
     descriptor.cDims = 1;  // only one-dimensional arrays exist in the stream
-    static_assert(sizeof(SAFEARRAY) == 24, "one-bound SAFEARRAY descriptor");
+    // The descriptor as this process lays it out (24 bytes on 32-bit, 32 on 64-bit).
+    static_assert(sizeof(SAFEARRAY) == (sizeof(void*) == 4 ? 24 : 32), "one-bound SAFEARRAY descriptor");
     Put(&descriptor, sizeof(descriptor));
     if (!array || count == 0) {
         return;
@@ -62,7 +63,7 @@ void SimStreamWriter::PutArray(const VARIANT& value) {
             PutString(static_cast<BSTR*>(data)[i]);
         }
     } else {
-        // VARIANT elements go out as raw 16-byte images, as other servers write them.
+        // VARIANT elements go out as raw images of this process, as other servers write them.
         Put(data, static_cast<size_t>(count) * array->cbElements);
     }
     SafeArrayUnaccessData(array);

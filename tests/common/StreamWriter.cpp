@@ -6,9 +6,8 @@
 namespace {
 
 constexpr DWORD kGarbagePointer = 0xDEADBEEF;
-constexpr size_t kImageBytes = 16;
+constexpr size_t kImageBytes = kStreamImageBytes;
 constexpr size_t kValueOffset = 8;
-constexpr size_t kDescriptorBytes = 24;
 
 }  // namespace
 
@@ -55,11 +54,11 @@ StreamWriter& StreamWriter::BstrBody(const std::wstring& text) {
 
 StreamWriter& StreamWriter::ArrayHead(VARTYPE elementType, ULONG count, LONG lower) {
     Image(static_cast<VARTYPE>(VT_ARRAY | elementType));
-    BYTE descriptor[kDescriptorBytes] = {};
-    descriptor[0] = 1;                                                        // cDims
-    std::memcpy(descriptor + 12, &kGarbagePointer, sizeof(kGarbagePointer));  // pvData
-    std::memcpy(descriptor + 16, &count, sizeof(count));
-    std::memcpy(descriptor + 20, &lower, sizeof(lower));
+    BYTE descriptor[kStreamDescriptorBytes] = {};
+    descriptor[0] = 1;  // cDims
+    std::memcpy(descriptor + kStreamDataPointerOffset, &kGarbagePointer, sizeof(kGarbagePointer));
+    std::memcpy(descriptor + kStreamBoundOffset, &count, sizeof(count));
+    std::memcpy(descriptor + kStreamBoundOffset + 4, &lower, sizeof(lower));
     return Raw(descriptor, sizeof(descriptor));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // Test-side writer of OPC Data Access 1.0 streams, the counterpart of the program's reader:
-// values as 16-byte VARIANT images with their extra data, and whole notifications around them.
+// values as VARIANT images with their extra data, and whole notifications around them.
 #include <windows.h>
 #include <oleauto.h>
 
@@ -9,6 +9,21 @@
 
 #include "opc/OpcDa.h"
 
+// Memory images in a DA 1.0 stream are those of the server's process, written down here for
+// each bitness rather than taken from sizeof: a VARIANT image, then for arrays the one-bound
+// SAFEARRAY descriptor with its data pointer and its bound (element count, lower bound).
+#ifdef _WIN64
+constexpr size_t kStreamImageBytes = 24;
+constexpr size_t kStreamDescriptorBytes = 32;
+constexpr size_t kStreamDataPointerOffset = 16;
+constexpr size_t kStreamBoundOffset = 24;
+#else
+constexpr size_t kStreamImageBytes = 16;
+constexpr size_t kStreamDescriptorBytes = 24;
+constexpr size_t kStreamDataPointerOffset = 12;
+constexpr size_t kStreamBoundOffset = 16;
+#endif
+
 class StreamWriter {
   public:
     StreamWriter& U16(WORD value);
@@ -16,7 +31,8 @@ class StreamWriter {
     StreamWriter& Raw(const void* pData, size_t size);
     StreamWriter& Raw(const std::vector<BYTE>& bytes) { return Raw(bytes.data(), bytes.size()); }
 
-    // A VARIANT image: the type, six reserved bytes, then up to 8 value bytes (zero-padded).
+    // A VARIANT image: the type, six reserved bytes, then up to 8 value bytes (zero-padded up to
+    // the image's size).
     // The pointer bytes of strings and arrays are filled with a recognisable garbage address.
     StreamWriter& Image(VARTYPE type, const void* pValue = nullptr, size_t valueSize = 0);
     StreamWriter& I2(SHORT value) { return Image(VT_I2, &value, sizeof(value)); }

@@ -9,10 +9,14 @@
 #include <gtest/gtest.h>
 
 #include "tests/common/SimServerFixture.h"
+#include "tests/common/StreamWriter.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
+// A VARIANT image in the stream: the server's own VARIANT, 16 bytes on 32-bit, 24 on 64-bit.
+constexpr DWORD kImage = kStreamImageBytes;
 
 const char kConfig[] = R"(item Fixed VT_I4 RW fixed 42
 item Text VT_BSTR R fixed "abc"
@@ -103,15 +107,15 @@ TEST_F(SimServerDataTest, FirstNotificationCarriesEveryActiveItem) {
     EXPECT_EQ(Format(kOpcFormatData), n.cfFormat);
     EXPECT_EQ(static_cast<DWORD>(TYMED_HGLOBAL), n.tymed);
     const std::vector<BYTE>& s = n.bytes;
-    // Header 20, three 12-byte item headers, then I4 (16), BSTR "abc" (16 + 4 + 6 + 2), BOOL (16).
-    const DWORD size = 20 + 3 * 12 + 16 + 28 + 16;
+    // Header 20, three 12-byte item headers, then I4 (image), BSTR "abc" (image + 4 + 6 + 2), BOOL.
+    const DWORD size = 20 + 3 * 12 + kImage + (kImage + 12) + kImage;
     ASSERT_GE(s.size(), size);
     EXPECT_EQ(size, Dword(s, 0));
     EXPECT_EQ(3u, Dword(s, 4));
     EXPECT_EQ(5u, Dword(s, 8));   // client group handle
     EXPECT_EQ(0u, Dword(s, 12));  // subscription, no transaction
     EXPECT_EQ(static_cast<DWORD>(S_OK), Dword(s, 16));
-    const DWORD offsets[] = {56, 72, 100};
+    const DWORD offsets[] = {56, 56 + kImage, 56 + 2 * kImage + 12};
     for (DWORD i = 0; i < 3; ++i) {
         EXPECT_EQ(100 + i, Dword(s, 20 + 12 * i));
         EXPECT_EQ(offsets[i], Dword(s, 24 + 12 * i));
@@ -119,11 +123,11 @@ TEST_F(SimServerDataTest, FirstNotificationCarriesEveryActiveItem) {
     }
     EXPECT_EQ(VT_I4, Word(s, 56));
     EXPECT_EQ(42u, Dword(s, 64));
-    EXPECT_EQ(VT_BSTR, Word(s, 72));
-    EXPECT_EQ(6u, Dword(s, 88));
-    EXPECT_EQ(0, memcmp(&s[92], L"abc", 8));  // characters and terminator
-    EXPECT_EQ(VT_BOOL, Word(s, 100));
-    EXPECT_EQ(static_cast<WORD>(VARIANT_TRUE), Word(s, 108));
+    EXPECT_EQ(VT_BSTR, Word(s, offsets[1]));
+    EXPECT_EQ(6u, Dword(s, offsets[1] + kImage));
+    EXPECT_EQ(0, memcmp(&s[offsets[1] + kImage + 4], L"abc", 8));  // characters and terminator
+    EXPECT_EQ(VT_BOOL, Word(s, offsets[2]));
+    EXPECT_EQ(static_cast<WORD>(VARIANT_TRUE), Word(s, offsets[2] + 8));
     EXPECT_EQ(cookie, Counters().dwLastAdviseCookie);
     EXPECT_EQ(1u, LogLines("DAdvise group=" + std::to_string(m_hGroup) +
                            " format=OPCSTMFORMATDATA -> cookie=" + std::to_string(cookie))
@@ -175,9 +179,9 @@ TEST_F(SimServerDataTest, DataTimeStreamHasTwentyByteItemHeaders) {
     ASSERT_TRUE(WaitForNotifications(1));
     const RecordingAdviseSink::Notification& n = m_sink.Notifications()[0];
     EXPECT_EQ(Format(kOpcFormatDataTime), n.cfFormat);
-    EXPECT_EQ(20u + 2 * 20 + 2 * 16, Dword(n.bytes, 0));
+    EXPECT_EQ(20u + 2 * 20 + 2 * kImage, Dword(n.bytes, 0));
     EXPECT_EQ(60u, Dword(n.bytes, 24));
-    EXPECT_EQ(76u, Dword(n.bytes, 44));
+    EXPECT_EQ(60u + kImage, Dword(n.bytes, 44));
     EXPECT_NE(0u, Dword(n.bytes, 32) | Dword(n.bytes, 36)) << "no time stamp";
     m_data->DUnadvise(cookie);
 }
@@ -187,27 +191,29 @@ TEST_F(SimServerDataTest, ArraysCarryOneBoundDescriptorAndTheirElements) {
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
     const std::vector<BYTE>& s = m_sink.Notifications()[0].bytes;
+    // Each array: its image, the descriptor (cDims, fFeatures, cbElements, ..., the bound), elements.
+    const size_t head = kImage + kStreamDescriptorBytes;
     const size_t bytes = 20 + 3 * 12;
     EXPECT_EQ(VT_ARRAY | VT_UI1, Word(s, bytes));
-    EXPECT_EQ(1, Word(s, bytes + 16));    // cDims
-    EXPECT_EQ(1u, Dword(s, bytes + 20));  // cbElements
-    EXPECT_EQ(3u, Dword(s, bytes + 32));  // cElements
-    EXPECT_EQ(0u, Dword(s, bytes + 36));  // lLbound
-    EXPECT_EQ(0, memcmp(&s[bytes + 40], "\x0A\xFF\x00", 3));
-    const size_t words = bytes + 43;
+    EXPECT_EQ(1, Word(s, bytes + kImage));                            // cDims
+    EXPECT_EQ(1u, Dword(s, bytes + kImage + 4));                      // cbElements
+    EXPECT_EQ(3u, Dword(s, bytes + kImage + kStreamBoundOffset));     // cElements
+    EXPECT_EQ(0u, Dword(s, bytes + kImage + kStreamBoundOffset + 4));  // lLbound
+    EXPECT_EQ(0, memcmp(&s[bytes + head], "\x0A\xFF\x00", 3));
+    const size_t words = bytes + head + 3;
     EXPECT_EQ(words, Dword(s, 20 + 12 + 4));
     EXPECT_EQ(VT_ARRAY | VT_BSTR, Word(s, words));
-    EXPECT_EQ(2u, Dword(s, words + 32));
-    EXPECT_EQ(4u, Dword(s, words + 40));  // "ab" in bytes
-    EXPECT_EQ(2u, Dword(s, words + 50));  // "c"
-    const size_t mixed = words + 40 + 10 + 8;
+    EXPECT_EQ(2u, Dword(s, words + kImage + kStreamBoundOffset));
+    EXPECT_EQ(4u, Dword(s, words + head));       // "ab" in bytes
+    EXPECT_EQ(2u, Dword(s, words + head + 10));  // "c"
+    const size_t mixed = words + head + 10 + 8;
     EXPECT_EQ(mixed, Dword(s, 20 + 24 + 4));
     EXPECT_EQ(VT_ARRAY | VT_VARIANT, Word(s, mixed));
-    EXPECT_EQ(16u, Dword(s, mixed + 20));
-    EXPECT_EQ(VT_I4, Word(s, mixed + 40));
-    EXPECT_EQ(VT_R8, Word(s, mixed + 56));
-    EXPECT_EQ(VT_BOOL, Word(s, mixed + 72));
-    EXPECT_EQ(mixed + 40 + 48, Dword(s, 0));
+    EXPECT_EQ(kImage, Dword(s, mixed + kImage + 4));
+    EXPECT_EQ(VT_I4, Word(s, mixed + head));
+    EXPECT_EQ(VT_R8, Word(s, mixed + head + kImage));
+    EXPECT_EQ(VT_BOOL, Word(s, mixed + head + 2 * kImage));
+    EXPECT_EQ(mixed + head + 3 * kImage, Dword(s, 0));
     m_data->DUnadvise(cookie);
 }
 

@@ -109,11 +109,11 @@ class StreamModel {
         return Take(static_cast<unsigned long long>(U32(m_pos - 4)) + 2);  // text and terminator
     }
     bool Value(int depth) {
-        if (!Take(16)) {
+        if (!Take(kStreamImageBytes)) {
             return false;
         }
         WORD vt = 0;
-        std::memcpy(&vt, m_p + m_pos - 16, sizeof(vt));
+        std::memcpy(&vt, m_p + m_pos - kStreamImageBytes, sizeof(vt));
         if (vt & VT_BYREF) {
             return false;
         }
@@ -127,10 +127,10 @@ class StreamModel {
         return vt != VT_UNKNOWN && vt != VT_DISPATCH && vt != VT_RECORD && vt != VT_VARIANT;
     }
     bool Array(VARTYPE element, int depth) {
-        if (!Take(24)) {
+        if (!Take(kStreamDescriptorBytes)) {
             return false;
         }
-        const unsigned long long count = U32(m_pos - 8);
+        const unsigned long long count = U32(m_pos - 8);  // the bound ends the descriptor
         const long long lower = static_cast<LONG>(U32(m_pos - 4));
         if (count != 0 && lower + static_cast<long long>(count) - 1 > LONG_MAX) {
             return false;
@@ -226,7 +226,7 @@ class RandomValue {
             }
             case 2:
                 m_fields.types.push_back(m_writer.Size());
-                m_fields.lengths.push_back(m_writer.Size() + 16);
+                m_fields.lengths.push_back(m_writer.Size() + kStreamImageBytes);
                 m_writer.Bstr(Text());
                 break;
             case 3:
@@ -286,7 +286,7 @@ class RandomValue {
     ULONG Below(ULONG n) { return static_cast<ULONG>(m_rng() % n); }
     void Head(VARTYPE element, ULONG count) {
         m_fields.types.push_back(m_writer.Size());
-        m_fields.bounds.push_back(m_writer.Size() + 32);
+        m_fields.bounds.push_back(m_writer.Size() + kStreamImageBytes + kStreamBoundOffset);
         m_writer.ArrayHead(element, count, static_cast<LONG>(Below(5)) - 2);
     }
     std::wstring Text() {

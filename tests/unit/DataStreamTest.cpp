@@ -104,13 +104,13 @@ class DataStreamTest : public testing::Test {
 
 TEST_F(DataStreamTest, IntegerStringAndBoolShow42AbcAndOn) {
     const std::vector<BYTE> bstr = Value(StreamWriter().Bstr(L"abc"));
-    EXPECT_EQ(28u, bstr.size());
+    EXPECT_EQ(kStreamImageBytes + 12, bstr.size());
     const std::vector<BYTE> bytes = DataStreamBytes(
         {{11, kGood, Value(StreamWriter().I4(42))}, {12, 0x56, bstr}, {13, kGood, Value(StreamWriter().Bool(true))}});
     Deliver(bytes);
 
     const Notification& n = Only();
-    EXPECT_EQ(116u, n.header.dwSize);
+    EXPECT_EQ(20 + 3 * 12 + 3 * kStreamImageBytes + 12, n.header.dwSize);
     EXPECT_EQ(3u, n.header.dwItemCount);
     EXPECT_EQ(S_OK, n.header.hrStatus);
     ASSERT_EQ(3u, n.texts.size());

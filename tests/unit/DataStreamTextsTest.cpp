@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include <string>
 #include <vector>
 
@@ -107,6 +109,11 @@ TEST(DataStreamTextsTest, EmptyArraysGiveEmptyText) {
     SetBytes(bytes, {});
     EXPECT_EQ("", TextOf(bytes));
     EXPECT_EQ("", TextOf(bytes, false));
+    // The lowest lower bound: upper - lower + 1 wraps around to 2^32 elements.
+    Value lowest;
+    SetBytes(lowest, {}, LONG_MIN);
+    EXPECT_EQ("", TextOf(lowest));
+    EXPECT_EQ("", TextOf(lowest, false));
     Value longs;
     longs->vt = VT_ARRAY | VT_I4;
     longs->parray = SafeArrayCreateVector(VT_I4, 0, 0);

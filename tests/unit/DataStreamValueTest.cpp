@@ -34,9 +34,13 @@ class ReadValue {
 
 }  // namespace
 
-TEST(DataStreamValueTest, StringUses22BytesPlusItsLength) {
+// Sizes: the image (16 bytes on 32-bit, 24 on 64-bit), for arrays then the descriptor (24 / 32).
+constexpr long kImage = kStreamImageBytes;
+constexpr long kArrayHead = kStreamImageBytes + kStreamDescriptorBytes;
+
+TEST(DataStreamValueTest, StringUsesImageAndSixBytesPlusItsLength) {
     ReadValue read(StreamWriter().Bstr(L"abc"));
-    EXPECT_EQ(28, read.used());
+    EXPECT_EQ(kImage + 6 + 6, read.used());
     ASSERT_EQ(VT_BSTR, read.value().vt);
     EXPECT_STREQ(L"abc", read.value().bstrVal);
 }
@@ -45,18 +49,19 @@ TEST(DataStreamValueTest, ScalarUsesItsImageOnly) {
     StreamWriter writer;
     writer.I4(-7).I4(8);
     ReadValue read(writer);
-    EXPECT_EQ(16, read.used());
+    EXPECT_EQ(kImage, read.used());
     EXPECT_EQ(-7, read.value().lVal);
-    EXPECT_EQ(16u, read.left());
+    EXPECT_EQ(kStreamImageBytes, read.left());
 }
 
 TEST(DataStreamValueTest, ArraysUseDescriptorAndElements) {
-    EXPECT_EQ(40 + 3, ReadValue(StreamWriter().Ui1Array({1, 2, 3})).used());
-    EXPECT_EQ(40 + 2 * 4, ReadValue(StreamWriter().ArrayHead(VT_R4, 2).U32(0).U32(0)).used());
-    EXPECT_EQ(40 + (2 + 6) + (0 + 6),
+    EXPECT_EQ(kArrayHead + 3, ReadValue(StreamWriter().Ui1Array({1, 2, 3})).used());
+    EXPECT_EQ(kArrayHead + 2 * 4, ReadValue(StreamWriter().ArrayHead(VT_R4, 2).U32(0).U32(0)).used());
+    EXPECT_EQ(kArrayHead + (2 + 6) + (0 + 6),
               ReadValue(StreamWriter().ArrayHead(VT_BSTR, 2).BstrBody(L"a").BstrBody(L"")).used());
-    EXPECT_EQ(40 + 16 + (16 + 4 + 4 + 2), ReadValue(StreamWriter().ArrayHead(VT_VARIANT, 2).I4(1).Bstr(L"xy")).used());
-    EXPECT_EQ(40, ReadValue(StreamWriter().ArrayHead(VT_I4, 0)).used());
+    EXPECT_EQ(kArrayHead + kImage + (kImage + 4 + 4 + 2),
+              ReadValue(StreamWriter().ArrayHead(VT_VARIANT, 2).I4(1).Bstr(L"xy")).used());
+    EXPECT_EQ(kArrayHead, ReadValue(StreamWriter().ArrayHead(VT_I4, 0)).used());
 }
 
 TEST(DataStreamValueTest, FailedValueLeavesDestinationEmpty) {

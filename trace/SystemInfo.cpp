@@ -112,12 +112,13 @@ std::string MemoryAndDiskPart() {
     }
     const char driveLetter = static_cast<char>('A' - 1 + _getdrive());
 
-    // %llu for the free space: more than 4 TB free must not wrap around.
+    // %llu throughout: more than 4 TB free, and the 128 TB address space of a 64-bit process,
+    // must not wrap around (unsigned long has 32 bits on Windows).
     char text[130];
     std::snprintf(text, sizeof(text),
-                  "%luKB RAM \r\n%luKB Virtueller Speicher\r\n%llu KB frei auf Laufwerk %c: (%llu%% belegt)",
-                  static_cast<unsigned long>(memory.dwTotalPhys >> 10),
-                  static_cast<unsigned long>(memory.dwTotalVirtual >> 10), freeKb, driveLetter, usedPercent);
+                  "%lluKB RAM \r\n%lluKB Virtueller Speicher\r\n%llu KB frei auf Laufwerk %c: (%llu%% belegt)",
+                  static_cast<unsigned long long>(memory.dwTotalPhys >> 10),
+                  static_cast<unsigned long long>(memory.dwTotalVirtual >> 10), freeKb, driveLetter, usedPercent);
     return text;
 }
 

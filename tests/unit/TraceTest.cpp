@@ -171,8 +171,13 @@ TEST_F(SystemInfoTextTest, HasThreeMachineLinesThenThreeMemoryAndDiskLines) {
 // memory and disk figures are compared with what the system reports.
 TEST_F(SystemInfoTextTest, ReportsMemoryAndTheCurrentDrive) {
     ASSERT_EQ(6u, m_lines.size());
-    EXPECT_GT(std::stoul(m_lines[3]), 0ul);
-    EXPECT_GT(std::stoul(m_lines[4]), 0ul);
+    MEMORYSTATUS memory = {};
+    memory.dwLength = sizeof(memory);
+    GlobalMemoryStatus(&memory);
+    // Whole figures, also where they pass 32 bits (64-bit address space: 128 TB of virtual memory).
+    EXPECT_EQ(std::to_string(static_cast<unsigned long long>(memory.dwTotalPhys >> 10)) + "KB RAM ", m_lines[3]);
+    EXPECT_EQ(std::to_string(static_cast<unsigned long long>(memory.dwTotalVirtual >> 10)) + "KB Virtueller Speicher",
+              m_lines[4]);
     char directory[MAX_PATH] = {};
     ASSERT_NE(0u, GetCurrentDirectoryA(MAX_PATH, directory));
     const std::string drive = std::string(" ") + directory[0] + ": (";

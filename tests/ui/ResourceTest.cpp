@@ -519,4 +519,40 @@ TEST(StringTableTest, EveryFrameworkPromptAndValidationMessageExists) {
     EXPECT_EQ(L"Geben Sie bitte eine positive ganze Zahl ein.", LoadText(AFX_IDP_PARSE_UINT));
 }
 
+// "a.b.c.d" of a file's fixed version block, or "" when the file has none.
+std::string FileVersion(const std::string& path) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    std::vector<BYTE> block(size);
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, block.data()) ||
+        !VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&info), &length) || length < sizeof(*info)) {
+        return "";
+    }
+    return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+// Every shipped file carries the version the About box shows.
+TEST(VersionResourceTest, ShippedFilesCarryTheAboutBoxVersion) {
+    UniqueWindow about(CreateDialogParamW(Module(), MAKEINTRESOURCEW(IDD_ABOUTBOX), nullptr, TrivialDialogProc, 0));
+    ASSERT_TRUE(about);
+    std::wstring shown;
+    for (const std::wstring& text : ChildTexts(about.get())) {
+        if (text.rfind(L"ZIZAZOzivuvi Version ", 0) == 0) {
+            shown = text.substr(21);
+        }
+    }
+    ASSERT_FALSE(shown.empty());
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string build(self);
+    build.resize(build.find_last_of('\\'));                // tests\
+    build.resize(build.find_last_of('\\') + 1);            // the build folder
+    for (const char* file : {"ZIZAZOzivuvi.exe", "tools\\DXMTrace.exe", "ZZSimServer.dll"}) {
+        EXPECT_EQ(std::string(shown.begin(), shown.end()), FileVersion(build + file)) << file;
+    }
+}
+
 }  // namespace

@@ -15,7 +15,6 @@
 namespace {
 const UINT kToolBarButtons[] = {ID_EDIT_DELETE_ALL, ID_EDIT_ADD_ALL, ID_EDIT_ACCEPT};
 const UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
-const int kConnectMenuPosition = 2;  // "&Verbinden"
 // The conversion's questions go to the user; the object has no state of its own.
 DialogQuestions s_questions;
 

@@ -16,7 +16,11 @@ class CMainFrame : public CFrameWnd {
     BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     // Connects to the server of Connect-menu entry id (32775..32779); returns 1.
     int Connect(UINT id);
+    // "&Browse Server ...": the chosen server becomes a Connect-menu entry and is connected.
+    void ChooseServer();
     void SyncCutBar();
+
+    static constexpr int kConnectMenuPosition = 2;  // "&Verbinden"
 
     bool m_bServerSwitches = false;
     CStatusBar m_wndStatusBar;

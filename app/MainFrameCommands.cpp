@@ -1,8 +1,11 @@
 // The main frame's commands: connection, item list, variables and options.
+#include <algorithm>
+
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ConnectMenu.h"
 #include "app/ItemIdDlg.h"
+#include "app/ServerChooserDlg.h"
 #include "framework/WinApp.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
@@ -33,6 +36,26 @@ int CMainFrame::Connect(UINT id) {
         m_bConnected = true;
     }
     return 1;
+}
+
+void CMainFrame::ChooseServer() {
+    CServerChooserDlg dlg(m_hWnd);
+    if (dlg.DoModal() != IDOK || dlg.m_entryText.empty())
+        return;
+    std::vector<UINT> used;
+    for (UINT id = ID_CONNECT_SERVER_FIRST; id <= ID_CONNECT_SERVER_LAST; ++id) {
+        if (GetMenuState(m_hMenu, id, MF_BYCOMMAND) != static_cast<UINT>(-1))
+            used.push_back(id);
+    }
+    const UINT id = NextServerEntryId(used);
+    const std::string name = dlg.m_entryText.substr(0, kServerNameMax);
+    // With all five entries taken the last one gets the new server.
+    if (std::find(used.begin(), used.end(), id) != used.end())
+        ModifyMenuA(m_hMenu, id, MF_BYCOMMAND | MF_STRING, id, name.c_str());
+    else
+        AppendMenuA(GetSubMenu(m_hMenu, kConnectMenuPosition), MF_STRING, id, name.c_str());
+    Trace("Append MenuItem \"%s\"", name.c_str());
+    Connect(id);
 }
 
 void CMainFrame::Disconnect() {
@@ -134,6 +157,11 @@ BOOL CMainFrame::OnEditCommand(UINT id, int code, CCmdUI*) {
 }
 
 BOOL CMainFrame::OnConnectionCommand(UINT id, int code, CCmdUI* pUI) {
+    if (id == ID_CONNECT_BROWSE_SERVER) {
+        if (code == CN_COMMAND)
+            ChooseServer();
+        return TRUE;  // always enabled
+    }
     if (id != ID_CONNECT_DISCONNECT)
         return FALSE;
     if (code == CN_UPDATE_COMMAND_UI)

@@ -36,6 +36,7 @@
 #define IDD_ARRAY 162
 #define IDD_OPC_STATUS 163
 #define IDD_DRIVER 164
+#define IDD_SERVER_CHOOSER 165
 
 // ---- Menu "&Datei" ---------------------------------------------------------------------
 #define ID_FILE_COPY 32815
@@ -197,5 +198,11 @@
 #define IDC_DRV_OFFSET 1050
 #define IDC_DRV_SPLIT 1048
 #define IDC_DRV_PREVIEW 1003  // hidden "Vorschau" button; ends the dialog with 1003
+
+// ---- Controls: server chooser (IDD_SERVER_CHOOSER) -------------------------------------
+#define IDC_CHOOSER_HOST 1060
+#define IDC_CHOOSER_SEARCH 1061
+#define IDC_CHOOSER_LIST 1062
+#define IDC_CHOOSER_STATUS 1063
 
 #endif  // ZZ_RES_RESOURCE_H

@@ -267,4 +267,62 @@ TEST_F(CommandFlowTest, SeparatorSetIsSlashThenDot) {
     EXPECT_EQ("", g_pConversionSettings->Separator());
 }
 
+// The chooser lists what this machine registered (the simulator's profiles among them) and turns
+// the pick into the first free Connect-menu entry, connected at once.
+TEST_F(CommandFlowTest, ServerChooserListsLocalServersAndConnectsThePick) {
+    Start("/u2 ZZSim.Flat");
+    std::vector<std::string> listed;
+    std::string status;
+    CDialog::SetNextInitHook([&](CDialog& dlg) {
+        HWND list = GetDlgItem(dlg.m_hWnd, IDC_CHOOSER_LIST);
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            char text[256] = {};
+            ListView_GetItemText(list, row, 0, text, sizeof(text));
+            listed.push_back(text);
+            const UINT state = listed.back() == "ZZSim.OpcServer.1" ? LVIS_SELECTED : 0;
+            ListView_SetItemState(list, row, state, LVIS_SELECTED);
+        }
+        char text[256] = {};
+        GetDlgItemTextA(dlg.m_hWnd, IDC_CHOOSER_STATUS, text, sizeof(text));
+        status = text;
+        dlg.PostMessage(WM_COMMAND, IDOK);
+    });
+    Command(ID_CONNECT_BROWSE_SERVER);
+    ASSERT_GE(listed.size(), 2u) << status;
+    EXPECT_TRUE(std::is_sorted(listed.begin(), listed.end(), [](const std::string& a, const std::string& b) {
+        return _stricmp(a.c_str(), b.c_str()) < 0;
+    }));
+    EXPECT_NE(listed.end(), std::find(listed.begin(), listed.end(), "ZZSim.Flat.1"));
+    EXPECT_EQ(std::to_string(listed.size()) + " OPC-DA-Server", status);
+
+    char entry[256] = {};
+    GetMenuStringA(m_h->Frame()->m_hMenu, ID_CONNECT_SERVER1, entry, sizeof(entry), MF_BYCOMMAND);
+    EXPECT_STREQ("ZZSim.OpcServer.1", entry);
+    EXPECT_EQ(1, Count("Append MenuItem \"ZZSim.OpcServer.1\""));
+    EXPECT_EQ(1, Count("Connect the Server:\"ZZSim.OpcServer.1\""));
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_TRUE(g_pConnection->HasServer());
+}
+
+// A host without an answering server enumerator: the list stays empty and says why.
+TEST_F(CommandFlowTest, ServerChooserNamesAHostThatDoesNotAnswer) {
+    Start("/u2 ZZSim.Flat");
+    std::string status;
+    int rows = -1;
+    CDialog::SetNextInitHook([&](CDialog& dlg) {
+        SetDlgItemTextA(dlg.m_hWnd, IDC_CHOOSER_HOST, "plc7.invalid");
+        SendMessageA(dlg.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_SEARCH, BN_CLICKED), 0);
+        rows = ListView_GetItemCount(GetDlgItem(dlg.m_hWnd, IDC_CHOOSER_LIST));
+        char text[512] = {};
+        GetDlgItemTextA(dlg.m_hWnd, IDC_CHOOSER_STATUS, text, sizeof(text));
+        status = text;
+        dlg.PostMessage(WM_COMMAND, IDCANCEL);
+    });
+    Command(ID_CONNECT_BROWSE_SERVER);
+    EXPECT_EQ(0, rows);
+    EXPECT_EQ(0u, status.find("Der Rechner \"plc7.invalid\" nennt keine OPC-Server: ")) << status;
+    EXPECT_EQ(0, Count("Append MenuItem \"\\\\plc7.invalid:ZZSim.OpcServer.1\""));
+    EXPECT_EQ(static_cast<UINT>(-1), GetMenuState(m_h->Frame()->m_hMenu, ID_CONNECT_SERVER1, MF_BYCOMMAND));
+}
+
 }  // namespace

@@ -548,8 +548,8 @@ TEST(VersionResourceTest, ShippedFilesCarryTheAboutBoxVersion) {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string build(self);
-    build.resize(build.find_last_of('\\'));                // tests\
-    build.resize(build.find_last_of('\\') + 1);            // the build folder
+    build.resize(build.find_last_of('\\'));  // the tests folder
+    build.resize(build.find_last_of('\\') + 1);  // the build folder above it
     for (const char* file : {"ZIZAZOzivuvi.exe", "tools\\DXMTrace.exe", "ZZSimServer.dll"}) {
         EXPECT_EQ(std::string(shown.begin(), shown.end()), FileVersion(build + file)) << file;
     }

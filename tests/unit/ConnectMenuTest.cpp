@@ -5,6 +5,8 @@
 
 #include "app/ConnectMenu.h"
 #include "common/FrameHarness.h"
+#include "opc/ServerCatalog.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -77,3 +79,23 @@ TEST(ProjectServersTest, SectionsWithNameAndNonZeroOpcServerOnly) {
 }
 
 }  // namespace
+
+// Servers picked in the chooser: the menu text, the entry they take, the order they are shown in.
+TEST(ServerCatalogTest, ChosenServerTakesTheFirstFreeEntryOrTheLast) {
+    EXPECT_EQ(static_cast<UINT>(ID_CONNECT_SERVER1), NextServerEntryId({}));
+    EXPECT_EQ(static_cast<UINT>(ID_CONNECT_SERVER2), NextServerEntryId({ID_CONNECT_SERVER1, ID_CONNECT_SERVER3}));
+    EXPECT_EQ(static_cast<UINT>(ID_CONNECT_SERVER5),
+              NextServerEntryId({ID_CONNECT_SERVER5, ID_CONNECT_SERVER4, ID_CONNECT_SERVER3, ID_CONNECT_SERVER2,
+                                 ID_CONNECT_SERVER1}));
+    EXPECT_EQ("Vendor.Da.1", CatalogEntryText("", "Vendor.Da.1"));
+    EXPECT_EQ("Vendor.Da.1", CatalogEntryText("  ", "Vendor.Da.1"));
+    EXPECT_EQ("\\\\plc7:Vendor.Da.1", CatalogEntryText(" plc7 ", "Vendor.Da.1"));
+    std::vector<CatalogServer> servers = {
+        {"b.Server", "2"}, {"", "no ProgID"}, {"A.Server", "1"}, {"B.SERVER", "twice"}, {"c.Server", "3"}};
+    SortCatalog(&servers);
+    ASSERT_EQ(3u, servers.size());
+    EXPECT_EQ("A.Server", servers[0].progId);
+    EXPECT_EQ("b.Server", servers[1].progId);
+    EXPECT_EQ("2", servers[1].description);
+    EXPECT_EQ("c.Server", servers[2].progId);
+}

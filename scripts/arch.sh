@@ -14,7 +14,8 @@ ZZ_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # wine32 cannot run either.
 zz_kernel_runs_32bit() {
     local probe status
-    probe="$(mktemp "${TMPDIR:-/tmp}/zz-ia32.XXXXXX")" || return 1
+    # In the source tree, whose scripts run anyway: /tmp may be mounted without exec rights.
+    probe="$(mktemp "$ZZ_ROOT/.zz-ia32-probe.XXXXXX")" || return 1
     printf '\177ELF\001\001\001\000\000\000\000\000\000\000\000\000' >"$probe"
     # e_type, e_machine, e_version, e_entry, e_phoff, e_shoff, e_flags, sizes and counts
     printf '\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000' >>"$probe"

@@ -247,10 +247,16 @@ void CItemView::RefreshPreviewNames() {
         return;
     CVariableView::Batch batch(g_pVariableView);
     g_pVariableView->RollbackCounters();
-    CListCtrl list = GetListCtrl();
-    int k = 0;
-    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED))
-        g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(list.GetItemText(row, 0)), k++);
+    // Each pending row is cut again from its own item ID, its address: a failed conversion (a
+    // cancelled array question) leaves fewer pending rows than selected items, so counting the
+    // selected rows would hand names to the wrong rows. Elements of an open driver object are
+    // named by its prefix, which the cut settings do not touch.
+    const VariableModel& model = g_pVariableView->Model();
+    for (int k = 0; k < model.PendingCount(); ++k) {
+        const VariableRow& row = model.Row(k);
+        if (row.record.kind == KindSingle)
+            g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(row.address), k);
+    }
 }
 
 void CItemView::Accept(UINT) {

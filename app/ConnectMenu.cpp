@@ -37,6 +37,12 @@ std::string ReadRecentProject() {
     return path;
 }
 
+std::string ProjectPath(const char* cmdLine) {
+    if (!cmdLine || !cmdLine[0])
+        return ReadRecentProject();
+    return HasServerSwitches(cmdLine) ? std::string() : std::string(cmdLine);
+}
+
 std::vector<ServerEntry> ReadProjectServers(const char* path) {
     std::vector<ServerEntry> entries;
     // An empty name would make the profile functions look for a file named "" in the Windows

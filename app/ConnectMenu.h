@@ -24,6 +24,10 @@ std::vector<ServerEntry> ParseServerSwitches(const char* cmdLine, UINT* autoConn
 // when there is none. At most 129 characters.
 std::string ReadRecentProject();
 
+// The project file the Connect menu was filled from: the command line when it names one, else
+// the most recent project; empty with server switches or when there is no project at all.
+std::string ProjectPath(const char* cmdLine);
+
 // Entries of sections device1..device5 of the project file at path that have a name and a
 // non-zero "OPCServer".
 std::vector<ServerEntry> ReadProjectServers(const char* path);

@@ -55,7 +55,12 @@ int CMainFrame::OnCreate(CREATESTRUCTA* cs) {
     m_nAutoConnectId = 0;
     m_bServerSwitches = false;
     FillConnectMenu(GetSubMenu(m_hMenu, kConnectMenuPosition));
-    return CreateBars() ? 0 : -1;
+    if (!CreateBars())
+        return -1;
+    // The automatic connect of a lone "/u1" runs once the message loop has the shown window.
+    if (m_nAutoConnectId && m_bServerSwitches)
+        PostMessage(kAutoConnectMessage);
+    return 0;
 }
 
 void CMainFrame::FillConnectMenu(HMENU connectMenu) {
@@ -145,37 +150,24 @@ void CMainFrame::SyncCutBar() {
 }
 
 BOOL CMainFrame::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
-    if (code == CN_UPDATE_COMMAND_UI) {
-        // The automatic connect of a lone "/u1" waits for the first idle update after showing.
-        if (m_nAutoConnectId && m_bServerSwitches) {
-            UINT autoId = m_nAutoConnectId;
-            m_nAutoConnectId = 0;
-            Connect(autoId);
-        }
-        bool holdsServer = g_pConnection && g_pConnection->HasServer();
-        if (id >= ID_CONNECT_SERVER1 && id <= ID_CONNECT_SERVER5) {
-            pUI->Enable(!holdsServer);
-            return TRUE;
-        }
-        if (id == ID_EDIT_NEW_ITEM) {
-            pUI->Enable(holdsServer);
-            return TRUE;
-        }
-    }
     if (m_wndSplitter.OnCmdMsg(id, code, pUI))
         return TRUE;
     return CFrameWnd::OnCmdMsg(id, code, pUI);
 }
 
-BOOL CMainFrame::OnCommand(WPARAM wp, LPARAM lp) {
-    UINT id = LOWORD(wp);
-    if (!lp && id >= ID_CONNECT_SERVER1 && id <= ID_CONNECT_SERVER5)
-        Connect(id);
-    return CFrameWnd::OnCommand(wp, lp);
+void CMainFrame::AutoConnect() {
+    if (!m_nAutoConnectId || !m_bServerSwitches)
+        return;
+    UINT id = m_nAutoConnectId;
+    m_nAutoConnectId = 0;
+    Connect(id);
 }
 
 LRESULT CMainFrame::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
+        case kAutoConnectMessage:
+            AutoConnect();
+            return 0;
         case WM_SETFOCUS:
             ::SetFocus(m_wndSplitter.m_hWnd);
             return 0;

@@ -13,7 +13,6 @@ class CMainFrame : public CFrameWnd {
     ~CMainFrame() override;
 
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
-    BOOL OnCommand(WPARAM wp, LPARAM lp) override;
     // Connects to the server of Connect-menu entry id (32775..32779); returns 1.
     int Connect(UINT id);
     // "&Browse Server ...": the chosen server becomes a Connect-menu entry and is connected.
@@ -21,6 +20,8 @@ class CMainFrame : public CFrameWnd {
     void SyncCutBar();
 
     static constexpr int kConnectMenuPosition = 2;  // "&Verbinden"
+    // Posted at creation when a lone "/u1" asks for a connect once the window is up.
+    static const UINT kAutoConnectMessage = WM_APP + 1;
 
     bool m_bServerSwitches = false;
     CStatusBar m_wndStatusBar;
@@ -48,22 +49,38 @@ class CMainFrame : public CFrameWnd {
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:
-    // Command handlers; each returns TRUE when it knows the command.
-    BOOL OnEditCommand(UINT id, int code, CCmdUI* pUI);
-    BOOL OnConnectionCommand(UINT id, int code, CCmdUI* pUI);
-    BOOL OnOptionCommand(UINT id, int code, CCmdUI* pUI);
-    BOOL OnFileCommand(UINT id, int code, CCmdUI* pUI);
+    // Command handlers (the table is in OnOwnCmdMsg).
+    void OnCopy(UINT id);  // "K&opieren" and "&Kopieren + Beenden"
+    void OnAddAll(UINT id);
+    void OnDeleteAllItems(UINT id);
+    void OnAccept(UINT id);
+    void OnDeleteAllVariables(UINT id);
+    void OnNewItem(UINT id);
+    void OnBrowseServer(UINT id);
+    void OnConnect(UINT id);
+    void OnDisconnect(UINT id);
+    void OnSeparator(UINT id);
+    void OnNumbering(UINT id);
+    void OnTypeConversion(UINT id);
+    void OnOffline(UINT id);
+    void OnAcceptDelete(UINT id);
+    void OnHexDump(UINT id);
+    void OnUseSeparator(UINT id);
+    void OnCutBar(UINT id);
+    // Update rules: the command's state from the frame's and the program's state, nothing else.
+    CommandState CopyState(UINT id) const;
+    CommandState ServerEntryState(UINT id) const;
+    CommandState NewItemState(UINT id) const;
+    CommandState ConnectionState(UINT id) const;
+    CommandState OfflineState(UINT id) const;
+    CommandState HexDumpState(UINT id) const;
+    CommandState UseSeparatorState(UINT id) const;
+
     // Pending rows: accept them (Yes) or drop them (No), as the user answers.
     void AskAboutPending(const char* caption);
     // The run's one hand-over of the variables to the clipboard.
     void HandOver();
-    void CopyToClipboard(bool andExit);
-    void NewItem();
-    void ChangeSeparator();
-    void ToggleCutBar();
-    void OpenNumbering();
-    void Disconnect();
-    void ToggleAcceptDelete();
+    void AutoConnect();
     void FillConnectMenu(HMENU connectMenu);
     bool CreateBars();
 };

@@ -58,7 +58,15 @@ void CMainFrame::ChooseServer() {
     Connect(id);
 }
 
-void CMainFrame::Disconnect() {
+void CMainFrame::OnBrowseServer(UINT) {
+    ChooseServer();
+}
+
+void CMainFrame::OnConnect(UINT id) {
+    Connect(id);
+}
+
+void CMainFrame::OnDisconnect(UINT) {
     if (!g_pConversionSettings || !g_pConnection)
         return;
     if (g_pItemView)
@@ -71,7 +79,7 @@ void CMainFrame::Disconnect() {
         m_pBrowseView->FillTree();
 }
 
-void CMainFrame::ToggleAcceptDelete() {
+void CMainFrame::OnAcceptDelete(UINT) {
     // CheckMenuItem answers the previous state: the stored value goes in, the old one comes out.
     m_nAcceptDeleteCheck = CheckMenuItem(m_hMenu, ID_OPTIONS_ACCEPT_DELETE, m_nAcceptDeleteCheck);
     bool wasChecked = m_nAcceptDeleteCheck != 0;
@@ -80,7 +88,7 @@ void CMainFrame::ToggleAcceptDelete() {
     Trace(wasChecked ? "Verify the Items on Accept" : "Delete the Items on Accept");
 }
 
-void CMainFrame::NewItem() {
+void CMainFrame::OnNewItem(UINT) {
     // The same dialog comes back after a refused ID, with the typed text kept.
     CItemIdDlg dlg;
     while (dlg.DoModal() == IDOK) {
@@ -91,7 +99,7 @@ void CMainFrame::NewItem() {
     }
 }
 
-void CMainFrame::ChangeSeparator() {
+void CMainFrame::OnSeparator(UINT) {
     if (m_dlgSeparator.DoModal() != IDOK)
         return;
     std::string set = m_dlgSeparator.SeparatorSet();
@@ -100,12 +108,17 @@ void CMainFrame::ChangeSeparator() {
     Trace("Changed The Separator:%s", set.c_str());
 }
 
-void CMainFrame::OpenNumbering() {
+void CMainFrame::OnNumbering(UINT) {
     if (m_dlgNumbering.DoModal() == IDOK)
         Trace("Opened the EnumerationDlg");
 }
 
-void CMainFrame::ToggleCutBar() {
+void CMainFrame::OnTypeConversion(UINT) {
+    CTypeConversionDlg dlg;
+    dlg.DoModal();
+}
+
+void CMainFrame::OnCutBar(UINT) {
     bool wasVisible = m_wndCutBar.IsWindowVisible();
     m_wndCutBar.ShowWindow(wasVisible ? SW_HIDE : SW_SHOWNORMAL);
     // The entry is checked when the bar was hidden before: it starts visible and unchecked.
@@ -113,112 +126,101 @@ void CMainFrame::ToggleCutBar() {
     RecalcLayout();
 }
 
-BOOL CMainFrame::OnEditCommand(UINT id, int code, CCmdUI*) {
-    if (id == ID_EDIT_NEW_ITEM || id == ID_VIEW_CUTBAR || id == ID_OPTIONS_SEPARATOR || id == ID_OPTIONS_NUMBERING) {
-        if (code == CN_COMMAND) {
-            if (id == ID_EDIT_NEW_ITEM)
-                NewItem();
-            else if (id == ID_VIEW_CUTBAR)
-                ToggleCutBar();
-            else if (id == ID_OPTIONS_SEPARATOR)
-                ChangeSeparator();
-            else
-                OpenNumbering();
-        }
-        return code != CN_UPDATE_COMMAND_UI;
-    }
-    if (id != ID_EDIT_ADD_ALL && id != ID_EDIT_DELETE_ALL && id != ID_EDIT_ACCEPT && id != ID_EDIT_DELETE_ALL_VARIABLES)
-        return FALSE;
-    if (code != CN_COMMAND)
-        return code != CN_UPDATE_COMMAND_UI;
-    switch (id) {
-        case ID_EDIT_ADD_ALL:
-            Trace("Add all Items to the Korvane View");
-            if (g_pItemView)
-                g_pItemView->PreviewItems(true);
-            break;
-        case ID_EDIT_DELETE_ALL:
-            Trace("Remove all OPC - Items");
-            if (g_pItemView)
-                g_pItemView->DeleteAllItems();
-            break;
-        case ID_EDIT_ACCEPT:
-            Trace("Accept the Selected Items as KorvaneObjects");
-            if (g_pVariableView && g_pVariableView->Commit() >= 0 && g_pItemView)
-                g_pItemView->RemoveAcceptedItems();
-            break;
-        default:
-            Trace("Delete all Variables");
-            if (g_pVariableView)
-                g_pVariableView->DeleteAll();
-            break;
-    }
-    return TRUE;
+void CMainFrame::OnAddAll(UINT) {
+    Trace("Add all Items to the Korvane View");
+    if (g_pItemView)
+        g_pItemView->PreviewItems(true);
 }
 
-BOOL CMainFrame::OnConnectionCommand(UINT id, int code, CCmdUI* pUI) {
-    if (id == ID_CONNECT_BROWSE_SERVER) {
-        if (code == CN_COMMAND)
-            ChooseServer();
-        return TRUE;  // always enabled
-    }
-    if (id != ID_CONNECT_DISCONNECT)
-        return FALSE;
-    if (code == CN_UPDATE_COMMAND_UI)
-        pUI->Enable(g_pConnection != nullptr);
-    else if (code == CN_COMMAND)
-        Disconnect();
-    return TRUE;
+void CMainFrame::OnDeleteAllItems(UINT) {
+    Trace("Remove all OPC - Items");
+    if (g_pItemView)
+        g_pItemView->DeleteAllItems();
 }
 
-BOOL CMainFrame::OnOptionCommand(UINT id, int code, CCmdUI* pUI) {
-    bool update = code == CN_UPDATE_COMMAND_UI;
-    bool run = code == CN_COMMAND;
-    switch (id) {
-        case ID_OPTIONS_OFFLINE:
-            if (update) {
-                pUI->Enable(g_pConnection != nullptr);
-                pUI->SetCheck(!m_bLiveData);
-            } else if (run && g_pConnection) {
-                m_bLiveData = !m_bLiveData;
-                if (m_bLiveData)
-                    g_pConnection->ResumeDataChange();
-                else
-                    g_pConnection->PauseDataChange();
-            }
-            return TRUE;
-        case ID_OPTIONS_HEXDUMP:
-            if (update) {
-                pUI->Enable(g_pConnection != nullptr);
-                if (g_pConnection)
-                    pUI->SetCheck(g_pConnection->m_hexDump);
-            } else if (run && g_pConnection) {
-                g_pConnection->m_hexDump = !g_pConnection->m_hexDump;
-            }
-            return TRUE;
-        case ID_OPTIONS_USE_SEPARATOR:
-            // After the hand-over the entry keeps its last check mark.
-            if (update && g_pConversionSettings)
-                pUI->SetCheck(g_pConversionSettings->IsSplitAtSeparator());
-            else if (run && g_pConversionSettings)
-                g_pConversionSettings->ToggleSplitAtSeparator();
-            return !update || g_pConversionSettings;
-        case ID_OPTIONS_TYPE_CONVERSION:
-            if (run) {
-                CTypeConversionDlg dlg;
-                dlg.DoModal();
-            }
-            return !update;
-        case ID_OPTIONS_ACCEPT_DELETE:
-            if (run)
-                ToggleAcceptDelete();
-            return !update;
-        default:
-            return FALSE;
-    }
+void CMainFrame::OnAccept(UINT) {
+    Trace("Accept the Selected Items as KorvaneObjects");
+    if (g_pVariableView && g_pVariableView->Commit() >= 0 && g_pItemView)
+        g_pItemView->RemoveAcceptedItems();
+}
+
+void CMainFrame::OnDeleteAllVariables(UINT) {
+    Trace("Delete all Variables");
+    if (g_pVariableView)
+        g_pVariableView->DeleteAll();
+}
+
+void CMainFrame::OnOffline(UINT) {
+    if (!g_pConnection)
+        return;
+    m_bLiveData = !m_bLiveData;
+    if (m_bLiveData)
+        g_pConnection->ResumeDataChange();
+    else
+        g_pConnection->PauseDataChange();
+}
+
+void CMainFrame::OnHexDump(UINT) {
+    if (g_pConnection)
+        g_pConnection->m_hexDump = !g_pConnection->m_hexDump;
+}
+
+void CMainFrame::OnUseSeparator(UINT) {
+    if (g_pConversionSettings)
+        g_pConversionSettings->ToggleSplitAtSeparator();
+}
+
+CommandState CMainFrame::CopyState(UINT) const {
+    return {m_bProjectKnown};
+}
+
+CommandState CMainFrame::ServerEntryState(UINT) const {
+    return {!(g_pConnection && g_pConnection->HasServer())};
+}
+
+CommandState CMainFrame::NewItemState(UINT) const {
+    return {g_pConnection && g_pConnection->HasServer()};
+}
+
+CommandState CMainFrame::ConnectionState(UINT) const {
+    return {g_pConnection != nullptr};
+}
+
+CommandState CMainFrame::OfflineState(UINT) const {
+    // Checked while the data is paused, also while disabled.
+    return {g_pConnection != nullptr, !m_bLiveData};
+}
+
+CommandState CMainFrame::HexDumpState(UINT) const {
+    return {g_pConnection != nullptr, g_pConnection ? (int)g_pConnection->m_hexDump : -1};
+}
+
+CommandState CMainFrame::UseSeparatorState(UINT) const {
+    // After the hand-over the entry keeps its last check mark.
+    return {TRUE, g_pConversionSettings ? (int)g_pConversionSettings->IsSplitAtSeparator() : -1};
 }
 
 BOOL CMainFrame::OnOwnCmdMsg(UINT id, int code, CCmdUI* pUI) {
-    return OnFileCommand(id, code, pUI) || OnEditCommand(id, code, pUI) || OnConnectionCommand(id, code, pUI) ||
-           OnOptionCommand(id, code, pUI) || CFrameWnd::OnOwnCmdMsg(id, code, pUI);
+    using F = CMainFrame;
+    static const CommandEntry<CMainFrame> kCommands[] = {
+        {ID_FILE_COPY, ID_FILE_COPY, &F::OnCopy, &F::CopyState},
+        {ID_FILE_COPY_EXIT, ID_FILE_COPY_EXIT, &F::OnCopy, nullptr},
+        {ID_EDIT_ADD_ALL, ID_EDIT_ADD_ALL, &F::OnAddAll, nullptr},
+        {ID_EDIT_DELETE_ALL, ID_EDIT_DELETE_ALL, &F::OnDeleteAllItems, nullptr},
+        {ID_EDIT_ACCEPT, ID_EDIT_ACCEPT, &F::OnAccept, nullptr},
+        {ID_EDIT_DELETE_ALL_VARIABLES, ID_EDIT_DELETE_ALL_VARIABLES, &F::OnDeleteAllVariables, nullptr},
+        {ID_EDIT_NEW_ITEM, ID_EDIT_NEW_ITEM, &F::OnNewItem, &F::NewItemState},
+        {ID_CONNECT_BROWSE_SERVER, ID_CONNECT_BROWSE_SERVER, &F::OnBrowseServer, nullptr},
+        {ID_CONNECT_DISCONNECT, ID_CONNECT_DISCONNECT, &F::OnDisconnect, &F::ConnectionState},
+        {ID_CONNECT_SERVER_FIRST, ID_CONNECT_SERVER_LAST, &F::OnConnect, &F::ServerEntryState},
+        {ID_OPTIONS_SEPARATOR, ID_OPTIONS_SEPARATOR, &F::OnSeparator, nullptr},
+        {ID_OPTIONS_NUMBERING, ID_OPTIONS_NUMBERING, &F::OnNumbering, nullptr},
+        {ID_OPTIONS_TYPE_CONVERSION, ID_OPTIONS_TYPE_CONVERSION, &F::OnTypeConversion, nullptr},
+        {ID_OPTIONS_OFFLINE, ID_OPTIONS_OFFLINE, &F::OnOffline, &F::OfflineState},
+        {ID_OPTIONS_ACCEPT_DELETE, ID_OPTIONS_ACCEPT_DELETE, &F::OnAcceptDelete, nullptr},
+        {ID_OPTIONS_HEXDUMP, ID_OPTIONS_HEXDUMP, &F::OnHexDump, &F::HexDumpState},
+        {ID_OPTIONS_USE_SEPARATOR, ID_OPTIONS_USE_SEPARATOR, &F::OnUseSeparator, &F::UseSeparatorState},
+        {ID_VIEW_CUTBAR, ID_VIEW_CUTBAR, &F::OnCutBar, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI) || CFrameWnd::OnOwnCmdMsg(id, code, pUI);
 }

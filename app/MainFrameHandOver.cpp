@@ -4,6 +4,7 @@
 #include "app/MainFrame.h"
 #include "framework/WinApp.h"
 #include "opc/OpcConnection.h"
+#include "res/resource.h"
 #include "trace/Trace.h"
 #include "variables/ConversionSettings.h"
 #include "variables/VariableView.h"
@@ -50,10 +51,10 @@ void CMainFrame::HandOver() {
     m_bClearClipboardAtExit = false;
 }
 
-void CMainFrame::CopyToClipboard(bool andExit) {
+void CMainFrame::OnCopy(UINT id) {
     AskAboutPending(kExitCaption);
     HandOver();
-    if (!andExit)
+    if (id != ID_FILE_COPY_EXIT)
         return;
     if (g_pItemView && g_pConnection)
         g_pItemView->DeleteAllItems();
@@ -77,17 +78,4 @@ void CMainFrame::OnClose() {
     }
     Trace("Close Application");
     CFrameWnd::OnClose();
-}
-
-BOOL CMainFrame::OnFileCommand(UINT id, int code, CCmdUI* pUI) {
-    if (id != ID_FILE_COPY && id != ID_FILE_COPY_EXIT)
-        return FALSE;
-    if (code == CN_UPDATE_COMMAND_UI) {
-        if (id == ID_FILE_COPY)
-            pUI->Enable(m_bProjectKnown);
-        return id == ID_FILE_COPY;
-    }
-    if (code == CN_COMMAND)
-        CopyToClipboard(id == ID_FILE_COPY_EXIT);
-    return TRUE;
 }

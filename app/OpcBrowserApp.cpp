@@ -2,6 +2,7 @@
 
 #include "app/MainFrame.h"
 #include "app/Globals.h"
+#include "framework/CommandTable.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 
@@ -25,13 +26,14 @@ BOOL COpcBrowserApp::InitInstance() {
     return TRUE;
 }
 
+void COpcBrowserApp::OnAppAbout(UINT) {
+    CDialog about(IDD_ABOUTBOX);
+    about.DoModal();
+}
+
 BOOL COpcBrowserApp::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
-    (void)pUI;
-    if (id != ID_APP_ABOUT)
-        return FALSE;
-    if (code == CN_COMMAND) {
-        CDialog about(IDD_ABOUTBOX);
-        about.DoModal();
-    }
-    return code != CN_UPDATE_COMMAND_UI;
+    static const CommandEntry<COpcBrowserApp> kCommands[] = {
+        {ID_APP_ABOUT, ID_APP_ABOUT, &COpcBrowserApp::OnAppAbout, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI) || CWinApp::OnCmdMsg(id, code, pUI);
 }

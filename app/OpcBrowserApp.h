@@ -10,4 +10,7 @@ class COpcBrowserApp : public CWinApp {
     const char* m_lpCmdLine = "";
     // Set when the frame could not be created: the program ends with a failure result.
     bool m_bStartFailed = false;
+
+  private:
+    void OnAppAbout(UINT id);
 };

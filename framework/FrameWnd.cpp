@@ -9,10 +9,7 @@ namespace {
 class TestCmdUI : public CCmdUI {
   public:
     BOOL m_bEnabled = TRUE;
-    void Enable(BOOL on) override {
-        m_bEnabled = on;
-        m_bEnableChanged = true;
-    }
+    void Enable(BOOL on) override { m_bEnabled = on; }
     void SetCheck(int) override {}
 };
 
@@ -72,6 +69,9 @@ BOOL CFrameWnd::OnCreateClient(CREATESTRUCTA*) {
 }
 
 void CFrameWnd::PostNcDestroy() {
+    // The application must not hand out a main window that is gone.
+    if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this)
+        app->m_pMainWnd = nullptr;
     if (m_bAutoDelete)
         delete this;
 }
@@ -197,35 +197,35 @@ void CFrameWnd::ToggleBar(UINT id) {
     RecalcLayout();
 }
 
+CommandState CFrameWnd::BarShown(UINT id) const {
+    CWnd* bar = FindBar(id);
+    CommandState state;
+    state.check = bar && bar->IsWindowVisible();
+    return state;
+}
+
+void CFrameWnd::OnHelpFinder(UINT) {
+    if (AfxGetApp())
+        AfxGetApp()->WinHelp(0, HELP_FINDER);
+}
+
+void CFrameWnd::OnContextHelp(UINT) {
+    // Help mode: the next click names the object; Escape leaves the mode.
+    m_bHelpMode = true;
+    SetMessageText(AFX_IDS_HELPMODEMESSAGE);
+    SetCapture(m_hWnd);
+    SetCursor(LoadCursorA(nullptr, IDC_HELP));
+}
+
 BOOL CFrameWnd::OnOwnCmdMsg(UINT id, int code, CCmdUI* pUI) {
-    switch (id) {
-        case ID_VIEW_TOOLBAR:
-        case ID_VIEW_STATUS_BAR:
-            if (code == CN_UPDATE_COMMAND_UI) {
-                CWnd* bar = FindBar(id);
-                pUI->SetCheck(bar && bar->IsWindowVisible());
-            } else if (code == CN_COMMAND) {
-                ToggleBar(id);
-            }
-            return code != CN_UPDATE_COMMAND_UI || pUI != nullptr;
-        case ID_HELP_FINDER:
-        case ID_DEFAULT_HELP:
-        case ID_HELP:
-            if (code == CN_COMMAND && AfxGetApp())
-                AfxGetApp()->WinHelp(0, HELP_FINDER);
-            return code != CN_UPDATE_COMMAND_UI;
-        case ID_CONTEXT_HELP:
-            if (code == CN_COMMAND) {
-                // Help mode: the next click names the object; Escape leaves the mode.
-                m_bHelpMode = true;
-                SetMessageText(AFX_IDS_HELPMODEMESSAGE);
-                SetCapture(m_hWnd);
-                SetCursor(LoadCursorA(nullptr, IDC_HELP));
-            }
-            return code != CN_UPDATE_COMMAND_UI;
-        default:
-            return FALSE;
-    }
+    static const CommandEntry<CFrameWnd> kCommands[] = {
+        {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CFrameWnd::ToggleBar, &CFrameWnd::BarShown},
+        {ID_HELP_FINDER, ID_HELP_FINDER, &CFrameWnd::OnHelpFinder, nullptr},
+        {ID_DEFAULT_HELP, ID_DEFAULT_HELP, &CFrameWnd::OnHelpFinder, nullptr},
+        {ID_HELP, ID_HELP, &CFrameWnd::OnHelpFinder, nullptr},
+        {ID_CONTEXT_HELP, ID_CONTEXT_HELP, &CFrameWnd::OnContextHelp, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI);
 }
 
 BOOL CFrameWnd::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {

@@ -1,6 +1,7 @@
 #pragma once
 // Main frame: menu, accelerators, bars at top and bottom, the pane window in between, command
 // routing (active view, frame, application), menu prompts and command-state updates.
+#include "framework/CommandTable.h"
 #include "framework/ControlBars.h"
 
 class CView;
@@ -48,6 +49,9 @@ class CFrameWnd : public CWnd {
   private:
     CWnd* FindBar(UINT id) const;
     void ToggleBar(UINT id);
+    CommandState BarShown(UINT id) const;
+    void OnHelpFinder(UINT id);
+    void OnContextHelp(UINT id);
     void OnMenuSelect(UINT item, UINT flags, HMENU menu);
     BOOL OnNotify(NMHDR* hdr, LRESULT* result);
 

@@ -1,5 +1,6 @@
 #include "framework/SplitterWnd.h"
 
+#include "framework/CommandTable.h"
 #include "framework/FrameWnd.h"
 #include "framework/Views.h"
 #include "res/resource.h"
@@ -142,12 +143,15 @@ void CSplitterWnd::ActivateNext(bool previous) {
     ::SetFocus(views[i]->m_hWnd);
 }
 
-BOOL CSplitterWnd::OnCmdMsg(UINT id, int code, CCmdUI*) {
-    if (id != ID_NEXT_PANE && id != ID_PREV_PANE)
-        return FALSE;
-    if (code == CN_COMMAND)
-        ActivateNext(id == ID_PREV_PANE);
-    return code != CN_UPDATE_COMMAND_UI;
+void CSplitterWnd::OnNextPane(UINT id) {
+    ActivateNext(id == ID_PREV_PANE);
+}
+
+BOOL CSplitterWnd::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    static const CommandEntry<CSplitterWnd> kCommands[] = {
+        {ID_NEXT_PANE, ID_PREV_PANE, &CSplitterWnd::OnNextPane, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI);
 }
 
 LRESULT CSplitterWnd::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {

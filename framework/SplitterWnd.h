@@ -37,6 +37,7 @@ class CSplitterWnd : public CWnd {
     int HitBar(POINT pt, bool* isColumn) const;
     void Drag(POINT pt);
     void ActivateNext(bool previous);
+    void OnNextPane(UINT id);
 
     std::vector<Track> m_rows, m_cols;
     int m_dragBar = -1;

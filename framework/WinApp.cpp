@@ -1,5 +1,6 @@
 #include "framework/WinApp.h"
 
+#include "framework/CommandTable.h"
 #include "res/resource.h"
 
 #include <shellapi.h>
@@ -94,6 +95,18 @@ void CWinApp::WinHelp(DWORD data, UINT command) {
         ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     else
         ::WinHelpA(owner, m_strHelpFile.c_str(), command, data);
+}
+
+void CWinApp::OnAppExit(UINT) {
+    if (m_pMainWnd && m_pMainWnd->m_hWnd)
+        m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+BOOL CWinApp::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    static const CommandEntry<CWinApp> kCommands[] = {
+        {ID_APP_EXIT, ID_APP_EXIT, &CWinApp::OnAppExit, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI);
 }
 
 BOOL CWinApp::OnIdle(LONG count) {

@@ -18,6 +18,8 @@ class CWinApp : public CCmdTarget {
     std::string m_strRegistryKey;  // per-user settings key, set by SetRegistryKey
 
     virtual BOOL InitInstance() { return TRUE; }
+    // The application's own commands: ID_APP_EXIT closes the main window, which runs its close flow.
+    BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     // Runs the message loop until WM_QUIT; calls OnIdle whenever the queue is empty.
     virtual int Run();
     // Idle step: command-state updates of the main window's bars. Returns TRUE for more idle work.
@@ -37,6 +39,8 @@ class CWinApp : public CCmdTarget {
     void DispatchOne(MSG& msg);
 
   private:
+    void OnAppExit(UINT id);
+
     std::string m_strTitle;
 };
 

@@ -20,7 +20,6 @@ void CCmdUI::Enable(BOOL on) {
         EnableMenuItem(m_hMenu, m_nIndex, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
     if (m_hToolBar)
         SendMessageA(m_hToolBar, TB_ENABLEBUTTON, m_nID, MAKELONG(on ? TRUE : FALSE, 0));
-    m_bEnableChanged = true;
 }
 
 void CCmdUI::SetCheck(int check) {
@@ -31,10 +30,9 @@ void CCmdUI::SetCheck(int check) {
 }
 
 void CCmdUI::DoUpdate(CCmdTarget* target) {
-    m_bEnableChanged = false;
-    BOOL handled = target->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this);
-    if (!handled || !m_bEnableChanged)
-        Enable(handled || target->OnCmdMsg(m_nID, CN_QUERY_HANDLER, nullptr));
+    // Every command table answers the request for the ids it lists, with its rule's state.
+    if (!target->OnCmdMsg(m_nID, CN_UPDATE_COMMAND_UI, this))
+        Enable(FALSE);
 }
 
 CWnd::~CWnd() {

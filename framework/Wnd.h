@@ -14,8 +14,8 @@ constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
 // Codes passed to OnCmdMsg.
 enum : int {
     CN_COMMAND = 0,             // carry out the command
-    CN_UPDATE_COMMAND_UI = -1,  // answer a state request through the CCmdUI
-    CN_QUERY_HANDLER = -2,      // only say whether a handler exists (enables entries without an update rule)
+    CN_UPDATE_COMMAND_UI = -1,  // answer a state request through the CCmdUI; only reads state
+    CN_QUERY_HANDLER = -2,      // only say whether a handler exists
 };
 
 class CCmdTarget {
@@ -35,14 +35,12 @@ class CCmdUI {
     HMENU m_hMenu = nullptr;  // menu entry: its menu and position
     UINT m_nIndex = 0;
     HWND m_hToolBar = nullptr;  // tool bar button
-    bool m_bEnableChanged = false;
 
     virtual ~CCmdUI() = default;
     virtual void Enable(BOOL on = TRUE);
     virtual void SetCheck(int check = 1);
 
-    // Routes the request through target; without an update rule the entry is enabled exactly when
-    // some target handles the command.
+    // Routes the request through target; a command that no target handles is disabled.
     void DoUpdate(CCmdTarget* target);
 };
 

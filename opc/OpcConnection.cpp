@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/ConnectMenu.h"
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/OpcBrowserApp.h"
@@ -69,7 +70,10 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
     if (FAILED(hr))
         return hr;
 
-    const char* project = CommandLine();
+    // The file the server entry came from, also when the command line was empty (the recent
+    // project): the revised rate is offered there, and nowhere else.
+    const std::string projectPath = ProjectPath(CommandLine());
+    const char* project = projectPath.c_str();
     DWORD requested = ReadScanTime(project, deviceNumber);
     DWORD revised = 0;
     hr = m_link.GetServer()->AddGroup(m_groupName, TRUE, requested, kClientGroupHandle, nullptr, nullptr,
@@ -81,7 +85,8 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         Close();
         return hr;
     }
-    if (!StartedWithServerSwitches() && revised != requested) {
+    // Without a project file the answer could not be kept: nothing is asked.
+    if (project[0] && !StartedWithServerSwitches() && revised != requested) {
         char text[512];
         snprintf(text, sizeof(text),
                  "Angeforderte Aktualtisierungsrate: %d\r\nAktualisierungsrate in dem Server: %d\r\n"

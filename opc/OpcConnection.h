@@ -76,6 +76,6 @@ class OpcConnection : public OpcDataCallback {
 };
 
 // The requested update rate of a device: "ScanTime" of section "device%d" in the project file
-// named by the command line; 100 ms without one.
+// (ProjectPath: the command line's, else the most recent project); 100 ms without one.
 int ReadScanTime(const char* projectPath, int deviceNumber);
 void WriteScanTime(const char* projectPath, int deviceNumber, int rate);

@@ -10,8 +10,8 @@ namespace {
 
 // The stream holds memory images of the server's process, which has this program's bitness.
 constexpr size_t kImageBytes = sizeof(VARIANT);
-constexpr size_t kDescriptorBytes = sizeof(SAFEARRAY);                  // one bound
-constexpr size_t kBoundOffset = offsetof(SAFEARRAY, rgsabound);         // element count, then lower bound
+constexpr size_t kDescriptorBytes = sizeof(SAFEARRAY);           // one bound
+constexpr size_t kBoundOffset = offsetof(SAFEARRAY, rgsabound);  // element count, then lower bound
 constexpr size_t kBoundBytes = 8;
 constexpr size_t kLengthBytes = 4;
 constexpr size_t kTerminatorBytes = 2;
@@ -53,12 +53,6 @@ size_t PlainElementSize(VARTYPE type) {
 }
 
 namespace {
-
-// Interface and record bytes are pointers of the server's process, which clearing would follow;
-// a bare VT_VARIANT is not a value at all.
-bool IsRefusedType(VARTYPE type) {
-    return type == VT_UNKNOWN || type == VT_DISPATCH || type == VT_RECORD || type == VT_VARIANT;
-}
 
 // Reads L, the characters and the terminator. With bNullWhenEmpty an L of 0 gives a null BSTR.
 bool ReadBstr(StreamReader& reader, bool bNullWhenEmpty, BSTR* pOut) {
@@ -190,14 +184,12 @@ bool ReadValue(VARIANT* pDest, StreamReader& reader, int depth) {
         pDest->bstrVal = text;
         return true;
     }
-    if (IsRefusedType(type)) {
-        return false;
-    }
     if (type == VT_EMPTY || type == VT_NULL || PlainElementSize(type) != 0) {
         std::memcpy(pDest, &image, kImageBytes);
     }
-    // Any other type keeps the VT_EMPTY it came with: whatever its bytes are, clearing them must
-    // never free memory of the server's process.
+    // Any other type keeps the VT_EMPTY it came with: interface and record bytes are pointers of
+    // the server's process, which clearing would follow, and a bare VT_VARIANT is no value at all.
+    // The value is empty, the other items of the notification still count.
     return true;
 }
 

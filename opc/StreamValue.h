@@ -26,14 +26,15 @@ size_t PlainElementSize(VARTYPE type);
 // Failed values:
 // - anything reaching past the reader's end, including element counts and BSTR lengths that
 //   cannot fit in the bytes left (checked before anything is allocated);
-// - VT_BYREF, and VT_UNKNOWN, VT_DISPATCH, VT_RECORD or a bare VT_VARIANT as scalar or element
-//   type: their bytes are pointers of the server's process, which clearing would follow;
-// - arrays of any element type other than plain data, VT_BSTR and VT_VARIANT;
+// - VT_BYREF: its bytes are a pointer of the server's process, which clearing would follow;
+// - arrays of any element type other than plain data, VT_BSTR and VT_VARIANT (so also arrays of
+//   interfaces, records or bare VARIANTs);
 // - arrays whose last index would not fit a LONG, or nested deeper than kStreamValueMaxDepth;
 // - allocation failures.
 // Tolerated:
 // - an odd BSTR byte length: its last byte is dropped (the position still moves by L + 6);
 // - a text ends at its first zero character; a scalar with L = 0 gives a null BSTR, an array
 //   element with L = 0 an empty one;
-// - a scalar type this reader does not know arrives as VT_EMPTY, one VARIANT image used.
+// - a scalar type this reader does not know arrives as VT_EMPTY, one VARIANT image used; so do
+//   VT_UNKNOWN, VT_DISPATCH, VT_RECORD and a bare VT_VARIANT, whose pointers are never followed.
 long ReadStreamValue(VARIANT* pDest, StreamReader& reader);

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cstdint>
+
 #include "app/Globals.h"
+#include "framework/WinApp.h"
 #include "variables/ConversionSettings.h"
 #include "variables/ItemIdCut.h"
 
@@ -79,6 +82,14 @@ void DdxTextKeep(CDataExchange* pDX, int id, T& value) {
     DDX_Text(pDX, id, value);
 }
 
+// Korvane reads offsets as signed 32-bit numbers: a larger one is refused like any non-number.
+void DdvKorvaneOffset(CDataExchange* pDX, UINT value) {
+    if (pDX->m_bSaveAndValidate && value > (UINT)INT32_MAX) {
+        AfxMessageBox(AFX_IDP_PARSE_UINT, MB_ICONEXCLAMATION);
+        pDX->Fail();
+    }
+}
+
 // The name is the text in front of the first '.' (in front of the second when the ID starts with
 // '.'); the position is that of the last '.'. Without a '.' both stay as they are.
 void CutAtDots(const std::string& itemId, std::string* name, int* position) {
@@ -109,6 +120,7 @@ void CDriverDlg::DoDataExchange(CDataExchange* pDX) {
     DdxTextKeep(pDX, IDC_DRV_TEXT_LABEL, m_labelText);
     DdxTextKeep(pDX, IDC_DRV_TEXT, m_driverText);
     DdxTextKeep(pDX, IDC_DRV_FIRST_OFFSET, m_firstOffset);
+    DdvKorvaneOffset(pDX, m_firstOffset);
     DdxTextKeep(pDX, IDC_DRV_PREFIX, m_preview);
     DdxSlider(pDX, IDC_DRV_OFFSET_SLIDER, m_offsetPosition);
     DdxTextKeep(pDX, IDC_DRV_OFFSET, m_offsetNumber);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 #include <new>
+#include <unordered_map>
 
 #include "variables/ConversionSettings.h"
 
@@ -14,7 +15,7 @@ int VariableModel::AddVariable(const std::string& name, const std::string& addre
     try {
         const std::string unique = MakeUniqueName(name);
         // Behind the earlier pending rows, so a batch keeps its order of arrival.
-        m_rows.insert(m_rows.begin() + m_pendingCount, VariableRow{unique, address, std::move(record)});
+        m_rows.insert(m_rows.begin() + m_pendingCount, VariableRow{unique, address, std::move(record), m_nextId++});
         ++m_pendingCount;
         m_names.Add(unique);
     } catch (const std::bad_alloc&) {
@@ -43,10 +44,15 @@ void VariableModel::RollbackCounters() {
 }
 
 int VariableModel::RenameVariable(const std::string& name, int row) {
-    if (!IsRow(row)) {
+    // Only the preview is re-cut; a committed row keeps the name it was accepted under.
+    if (!IsPending(row)) {
         return -1;
     }
-    SetName(row, MakeUniqueName(name));
+    // The row's own name does not count against it: an unchanged name stays unchanged.
+    std::string& current = m_rows[static_cast<size_t>(row)].name;
+    m_names.Remove(current);
+    current = MakeUniqueName(name);
+    m_names.Add(current);
     return 0;
 }
 
@@ -107,6 +113,25 @@ int VariableModel::ExportAll(ConversionSettings* settings) {
     // Callers commit or discard first; with the rows gone nothing can be pending anyway.
     m_pendingCount = 0;
     return 0;
+}
+
+std::vector<int> VariableModel::IndexesOf(const std::vector<uint64_t>& ids) const {
+    std::unordered_map<uint64_t, int> rows;  // the rows of the wanted ids only
+    for (uint64_t id : ids) {
+        rows.emplace(id, -1);
+    }
+    for (size_t row = 0; !rows.empty() && row < m_rows.size(); ++row) {
+        const auto found = rows.find(m_rows[row].id);
+        if (found != rows.end()) {
+            found->second = static_cast<int>(row);
+        }
+    }
+    std::vector<int> indexes;
+    indexes.reserve(ids.size());
+    for (uint64_t id : ids) {
+        indexes.push_back(rows[id]);
+    }
+    return indexes;
 }
 
 std::string VariableModel::CellText(int row, int column) const {

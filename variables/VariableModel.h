@@ -2,6 +2,7 @@
 // The rows of the variable list and their naming, without a window. Pending rows (the current
 // preview) are always rows 0 to PendingCount() - 1; committed rows follow. The list view only
 // shows these rows and forwards the user's gestures here.
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ struct VariableRow {
     std::string name;     // column 0
     std::string address;  // column 1: item ID, driver object name or driver prefix
     VariableRecord record;
+    uint64_t id = 0;  // never reused, so a row can be found again after rows above it changed
 };
 
 enum class EditNameResult {
@@ -43,7 +45,7 @@ class VariableModel : public VariableSink {
     void SetNumbering(int style, const std::string& separator) { m_naming.SetNumbering(style, separator); }
 
     // Re-naming of the pending rows after the cut settings changed: RollbackCounters once, then
-    // RenameVariable for rows 0, 1, 2, ... Returns -1 for a row index outside the list.
+    // RenameVariable for rows 0, 1, 2, ... Returns -1 for a row that is not pending.
     void RollbackCounters();
     int RenameVariable(const std::string& name, int row);
 
@@ -62,6 +64,8 @@ class VariableModel : public VariableSink {
     bool IsPending(int row) const { return row >= 0 && row < m_pendingCount; }
     // Row access for the view; row must be in 0 .. RowCount() - 1.
     const VariableRow& Row(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // The current index of each row id (in the given order); -1 for an id whose row is gone.
+    std::vector<int> IndexesOf(const std::vector<uint64_t>& ids) const;
     // The text of one cell; "" for a row or column outside the list.
     std::string CellText(int row, int column) const;
     const VariableNaming& Naming() const { return m_naming; }
@@ -73,6 +77,7 @@ class VariableModel : public VariableSink {
 
     std::deque<VariableRow> m_rows;  // new batches go in near the top
     int m_pendingCount = 0;
+    uint64_t m_nextId = 1;
     VariableNaming m_naming;
     NameIndex m_names;  // the rows' names, for counting repeats
 };

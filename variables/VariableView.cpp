@@ -1,6 +1,7 @@
 #include "variables/VariableView.h"
 
 #include "app/Globals.h"
+#include "framework/CommandTable.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
 #include "res/resource.h"
@@ -40,15 +41,52 @@ void CVariableView::OnInitialUpdate() {
     }
 }
 
+void CVariableView::NoteSelection() {
+    // While a change is not shown yet, the control's indexes no longer match the model's rows.
+    if (m_selection.noted || m_bStale || !m_hWnd)
+        return;
+    m_selection = Selection();
+    m_selection.noted = true;
+    const int count = m_model.RowCount();
+    auto idAt = [&](int row) { return row >= 0 && row < count ? m_model.Row(row).id : 0; };
+    for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0 && i < count;
+         i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
+        m_selection.selected.push_back(idAt(i));
+    m_selection.focused = idAt(ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED));
+    m_selection.mark = idAt(ListView_GetSelectionMark(m_hWnd));
+}
+
+void CVariableView::RestoreSelection() {
+    Selection noted = std::move(m_selection);
+    m_selection = Selection();
+    if (!noted.noted || (noted.selected.empty() && !noted.focused && !noted.mark))
+        return;
+    std::vector<uint64_t> ids = noted.selected;
+    ids.push_back(noted.focused);
+    ids.push_back(noted.mark);
+    const std::vector<int> at = m_model.IndexesOf(ids);
+    const size_t n = noted.selected.size();
+    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    for (size_t i = 0; i < n; ++i) {
+        if (at[i] >= 0)
+            ListView_SetItemState(m_hWnd, at[i], LVIS_SELECTED, LVIS_SELECTED);
+    }
+    if (at[n] >= 0)
+        ListView_SetItemState(m_hWnd, at[n], LVIS_FOCUSED, LVIS_FOCUSED);
+    ListView_SetSelectionMark(m_hWnd, at[n + 1]);
+}
+
 void CVariableView::Refresh() {
     m_bStale = m_batchDepth > 0;
     if (m_bStale)
         return;
     ListView_SetItemCountEx(m_hWnd, m_model.RowCount(), LVSICF_NOSCROLL);
+    RestoreSelection();
     InvalidateRect(m_hWnd, nullptr, TRUE);
 }
 
 int CVariableView::AddVariable(const std::string& name, const std::string& address, VariableRecord record) {
+    NoteSelection();
     int r = m_model.AddVariable(name, address, std::move(record));
     Refresh();
     return r;
@@ -59,35 +97,39 @@ std::string CVariableView::MakeUniqueName(const std::string& name) {
 }
 
 int CVariableView::Commit() {
+    NoteSelection();
     int r = m_model.Commit();
     Refresh();
     return r;
 }
 
 void CVariableView::RenameVariable(const std::string& name, int row) {
+    NoteSelection();
     m_model.RenameVariable(name, row);
     Refresh();
 }
 
 int CVariableView::DiscardPending() {
+    NoteSelection();
     m_model.DiscardPending();
     Refresh();
     return 0;
 }
 
 int CVariableView::DeleteAll() {
+    NoteSelection();
     m_model.DeleteAll();
     Refresh();
     return 0;
 }
 
 int CVariableView::DeleteSelected() {
+    NoteSelection();
     std::vector<int> rows;
     for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
         rows.push_back(i);
     int n = m_model.DeleteSelected(rows);
-    ListView_SetItemState(m_hWnd, -1, 0, LVIS_SELECTED);
     Refresh();
     return n;
 }
@@ -99,6 +141,7 @@ void CVariableView::EditName() {
     CEditNameDlg dlg(m_model.Row(row).name);
     if (dlg.DoModal() != IDOK)
         return;
+    NoteSelection();
     if (m_model.EditName(row, dlg.m_name) == EditNameResult::TooLong)
         AppMessageBox(m_hWnd, "Variablenname zu lang!", nullptr, MB_OK);
     Refresh();
@@ -106,9 +149,20 @@ void CVariableView::EditName() {
 
 int CVariableView::ExportAll() {
     // After the run's one hand-over there is nowhere to write to: the rows stay.
+    NoteSelection();
     int r = m_model.ExportAll(g_pConversionSettings);
     Refresh();
     return r < 0 ? r : 0;
+}
+
+LRESULT CVariableView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_DESTROY && g_pVariableView == this) {
+        // Nothing may reach the view once it is gone: the global, nor the conversion's sink.
+        g_pVariableView = nullptr;
+        if (g_pConversionSettings)
+            g_pConversionSettings->Attach(nullptr, nullptr);
+    }
+    return CListView::WindowProc(msg, wp, lp);
 }
 
 LRESULT CVariableView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
@@ -154,14 +208,18 @@ BOOL CVariableView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
     }
 }
 
-BOOL CVariableView::OnCmdMsg(UINT id, int code, CCmdUI*) {
-    if (id != ID_DELETE_SELECTED && id != ID_VARIABLE_EDIT_NAME)
-        return FALSE;
-    if (code == CN_COMMAND) {
-        if (id == ID_DELETE_SELECTED)
-            DeleteSelected();
-        else
-            EditName();
-    }
-    return code != CN_UPDATE_COMMAND_UI;
+void CVariableView::OnDelete(UINT) {
+    DeleteSelected();
+}
+
+void CVariableView::OnEditName(UINT) {
+    EditName();
+}
+
+BOOL CVariableView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    static const CommandEntry<CVariableView> kCommands[] = {
+        {ID_DELETE_SELECTED, ID_DELETE_SELECTED, &CVariableView::OnDelete, nullptr},
+        {ID_VARIABLE_EDIT_NAME, ID_VARIABLE_EDIT_NAME, &CVariableView::OnEditName, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI);
 }

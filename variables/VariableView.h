@@ -50,18 +50,32 @@ class CVariableView : public CListView, public VariableSink {
 
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   protected:
     DWORD GetControlStyle() const override { return LVS_REPORT | LVS_OWNERDATA; }
 
   private:
+    // Notes which variables are selected, focused and marked before rows change, unless a change
+    // not yet shown already did; Refresh puts the marks back on the same variables, wherever their
+    // rows went. An owner-data list keeps its marks by index only.
+    void NoteSelection();
+    void RestoreSelection();
     // Shows the model's rows again (count and texts).
     void Refresh();
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
+    void OnDelete(UINT id);
+    void OnEditName(UINT id);
     void OnRightClick();
 
     VariableModel m_model;
     int m_batchDepth = 0;
-    bool m_bStale = false;   // rows changed inside a batch
+    bool m_bStale = false;  // rows changed inside a batch
+    struct Selection {
+        bool noted = false;
+        std::vector<uint64_t> selected;
+        uint64_t focused = 0;  // 0: no row
+        uint64_t mark = 0;
+    } m_selection;
     std::string m_dispText;  // keeps the text handed out by LVN_GETDISPINFO alive
 };

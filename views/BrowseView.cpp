@@ -6,6 +6,7 @@
 
 #include "app/Globals.h"
 #include "app/ItemIdDlg.h"
+#include "framework/CommandTable.h"
 #include "opc/BrowseText.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
@@ -254,11 +255,10 @@ BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
 }
 
 BOOL CBrowseView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
-    if (id != ID_NODE_ADD_ITEMS)
-        return CTreeView::OnCmdMsg(id, code, pUI);
-    if (code == CN_COMMAND)
-        OnAddItems();
-    return code != CN_UPDATE_COMMAND_UI;
+    static const CommandEntry<CBrowseView> kCommands[] = {
+        {ID_NODE_ADD_ITEMS, ID_NODE_ADD_ITEMS, &CBrowseView::OnAddItems, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI) || CTreeView::OnCmdMsg(id, code, pUI);
 }
 
 void CBrowseView::OnDoubleClick() {
@@ -310,7 +310,7 @@ void CBrowseView::OnRightClick() {
         g_pConnection->AddItem(dlg.m_itemId.c_str());
 }
 
-void CBrowseView::OnAddItems() {
+void CBrowseView::OnAddItems(UINT) {
     OpcConnection* connection = g_pConnection;
     HTREEITEM node = Tree().GetSelectedItem();
     if (!connection || !node || !Tree().ItemHasChildren(node))

@@ -55,7 +55,7 @@ class CBrowseView : public CTreeView {
     void InsertLeaves(FillState& state);
     void OnDoubleClick();
     void OnRightClick();
-    void OnAddItems();
+    void OnAddItems(UINT id);
     CTreeCtrl& Tree();
     // The whole text of a node (CTreeCtrl::GetItemText cuts long names).
     std::string NodeText(HTREEITEM node);

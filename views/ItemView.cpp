@@ -1,10 +1,12 @@
 #include "views/ItemView.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 
 #include "app/Globals.h"
 #include "app/MainFrame.h"
+#include "framework/CommandTable.h"
 #include "framework/WinApp.h"
 #include "opc/DiagnosticTexts.h"
 #include "opc/OpcConnection.h"
@@ -127,12 +129,15 @@ int CItemView::SetItemValue(const char* value, const char* quality, int clientHa
     if (!m_hWnd)
         return -1;
     int row = m_handles.RowOf(clientHandle);
-    if (row < 0)
-        return E_FAIL;
     CListCtrl list = GetListCtrl();
+    // The next handle's entry names the row the next item will get, which does not exist yet: a
+    // late notification after a clear, or one racing its own AddItems answer.
+    if (row < 0 || row >= list.GetItemCount())
+        return E_FAIL;
     list.SetItemText(row, 3, value);
     if ((size_t)clientHandle >= m_shownQuality.size())
-        m_shownQuality.resize(m_handles.NextClientHandle(), kUnknownQuality);
+        m_shownQuality.resize(std::max((size_t)m_handles.NextClientHandle(), (size_t)clientHandle + 1),
+                              kUnknownQuality);
     std::string& shown = m_shownQuality[clientHandle];
     if (shown != quality) {
         list.SetItemText(row, 4, quality);
@@ -164,21 +169,34 @@ void CItemView::RemoveAcceptedItems() {
         return;
     int n = ListView_GetSelectedCount(m_hWnd);
     if (n <= 1) {
-        int row = ListView_GetSelectionMark(m_hWnd);
-        if (row < 0 || row >= GetListCtrl().GetItemCount())
-            return;
-        RemoveRow(row);
-        Trace("Delete the selected Item from KorvaneView");
+        RemoveRows({ListView_GetSelectionMark(m_hWnd)});
         return;
     }
     std::vector<int> rows;
     for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0 && (int)rows.size() < n;
          i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
         rows.push_back(i);
-    Trace("Delete %d selected Items from KorvaneView", n);
+    RemoveRows(rows);
+}
+
+void CItemView::RemoveRows(const std::vector<int>& rows) {
+    const int count = GetListCtrl().GetItemCount();
+    if (rows.size() == 1) {
+        if (rows[0] < 0 || rows[0] >= count)
+            return;
+        RemoveRow(rows[0]);
+        Trace("Delete the selected Item from KorvaneView");
+        return;
+    }
+    if (rows.empty())
+        return;
+    Trace("Delete %d selected Items from KorvaneView", (int)rows.size());
     CBulkChange bulk(m_hWnd);
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
-        RemoveRow(*it);
+    // From the highest row down, so the lower indexes stay valid.
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        if (*it >= 0 && *it < count)
+            RemoveRow(*it);
+    }
 }
 
 int CItemView::DeleteAllItems() {
@@ -229,18 +247,24 @@ void CItemView::RefreshPreviewNames() {
         return;
     CVariableView::Batch batch(g_pVariableView);
     g_pVariableView->RollbackCounters();
-    CListCtrl list = GetListCtrl();
-    int k = 0;
-    for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED))
-        g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(list.GetItemText(row, 0)), k++);
+    // Each pending row is cut again from its own item ID, its address: a failed conversion (a
+    // cancelled array question) leaves fewer pending rows than selected items, so counting the
+    // selected rows would hand names to the wrong rows. Elements of an open driver object are
+    // named by its prefix, which the cut settings do not touch.
+    const VariableModel& model = g_pVariableView->Model();
+    for (int k = 0; k < model.PendingCount(); ++k) {
+        const VariableRow& row = model.Row(k);
+        if (row.record.kind == KindSingle)
+            g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(row.address), k);
+    }
 }
 
-void CItemView::Accept() {
+void CItemView::Accept(UINT) {
     if (g_pVariableView && g_pVariableView->Commit() >= 0)
         RemoveAcceptedItems();
 }
 
-void CItemView::AddAsStructure() {
+void CItemView::AddAsStructure(UINT) {
     CListCtrl list = GetListCtrl();
     int first = list.GetNextItem(-1, LVNI_SELECTED);
     if (first < 0 || !g_pVariableView || !g_pConversionSettings)
@@ -248,21 +272,35 @@ void CItemView::AddAsStructure() {
     CDriverDlg dlg;
     dlg.m_itemId = list.GetItemText(first, 0);
     g_pVariableView->DiscardPending();
+    // The dialog moves the cut offset (and may flip the split flag) while it is open.
+    const int cutOffset = g_pConversionSettings->CutOffset();
+    const bool split = g_pConversionSettings->IsSplitAtSeparator();
     INT_PTR result = dlg.DoModal();
-    if (result == IDCANCEL || !g_pConversionSettings)
+    if (!g_pConversionSettings)
         return;
-    // The dialog may have moved the cut offset.
+    if (result == IDCANCEL) {
+        // Cancelled: the settings go back to what the cut bar still shows.
+        g_pConversionSettings->SetCutOffset(cutOffset);
+        if (g_pConversionSettings->IsSplitAtSeparator() != split)
+            g_pConversionSettings->ToggleSplitAtSeparator();
+        return;
+    }
     if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
         frame->SyncCutBar();
-    g_pConversionSettings->BeginDriver((uint32_t)dlg.m_kind, dlg.m_name, dlg.m_preview, dlg.m_access, dlg.m_cycle,
-                                       dlg.m_driverText, (int)dlg.m_firstOffset);
+    // Refused (an object is still open): converting now would make plain variables of the items.
+    if (!g_pConversionSettings->BeginDriver((uint32_t)dlg.m_kind, dlg.m_name, dlg.m_preview, dlg.m_access, dlg.m_cycle,
+                                            dlg.m_driverText, (int)dlg.m_firstOffset))
+        return;
     CVariableView::Batch batch(g_pVariableView);
+    std::vector<int> converted;
     for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {
         std::string itemId = list.GetItemText(row, 0);
         Trace("Show \"%s\" as Korvane Object", itemId.c_str());
         const OpcItemRecord* record = Record(row);
-        // A row whose conversion failed leaves the selection, so it is not removed afterwards.
-        if (!record || g_pConversionSettings->ConvertItem(ItemData(itemId, *record)) < 0)
+        // A row whose conversion failed leaves the selection.
+        if (record && g_pConversionSettings->ConvertItem(ItemData(itemId, *record)) >= 0)
+            converted.push_back(row);
+        else
             list.SetItemState(row, 0, LVIS_SELECTED);
     }
     // After "Vorschau", or without elements, the object stays open until the next click.
@@ -270,7 +308,9 @@ void CItemView::AddAsStructure() {
         return;
     g_pConversionSettings->EndDriver();
     g_pVariableView->Commit();
-    RemoveAcceptedItems();
+    // Exactly the rows that became elements: the selection mark may name a row that failed.
+    if (m_deleteOnAccept)
+        RemoveRows(converted);
 }
 
 void CItemView::OnClick() {
@@ -307,11 +347,14 @@ LRESULT CItemView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             if (g_pVariableView) {
                 g_pVariableView->DiscardPending();
                 PreviewItems(false);
-                Accept();
+                Accept(ID_EDIT_ACCEPT);
             }
             break;
         case WM_DESTROY:
             DeleteAllItems();
+            // Nothing may reach the view once it is gone, not even a late notification.
+            if (g_pItemView == this)
+                g_pItemView = nullptr;
             break;
         default:
             break;
@@ -319,25 +362,18 @@ LRESULT CItemView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CListView::WindowProc(msg, wp, lp);
 }
 
-BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI*) {
-    switch (id) {
-        case ID_DELETE_SELECTED:
-            if (code == CN_COMMAND) {
-                bool keep = m_deleteOnAccept;
-                m_deleteOnAccept = true;
-                RemoveAcceptedItems();
-                m_deleteOnAccept = keep;
-            }
-            return code != CN_UPDATE_COMMAND_UI;
-        case ID_EDIT_ACCEPT:
-            if (code == CN_COMMAND)
-                Accept();
-            return code != CN_UPDATE_COMMAND_UI;
-        case ID_ITEM_ADD_AS_STRUCT:
-            if (code == CN_COMMAND)
-                AddAsStructure();
-            return code != CN_UPDATE_COMMAND_UI;
-        default:
-            return FALSE;
-    }
+void CItemView::OnDelete(UINT) {
+    bool keep = m_deleteOnAccept;
+    m_deleteOnAccept = true;
+    RemoveAcceptedItems();
+    m_deleteOnAccept = keep;
+}
+
+BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    static const CommandEntry<CItemView> kCommands[] = {
+        {ID_DELETE_SELECTED, ID_DELETE_SELECTED, &CItemView::OnDelete, nullptr},
+        {ID_EDIT_ACCEPT, ID_EDIT_ACCEPT, &CItemView::Accept, nullptr},
+        {ID_ITEM_ADD_AS_STRUCT, ID_ITEM_ADD_AS_STRUCT, &CItemView::AddAsStructure, nullptr},
+    };
+    return RouteCommand(this, kCommands, id, code, pUI);
 }

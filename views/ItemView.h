@@ -49,9 +49,14 @@ class CItemView : public CListView {
   private:
     // Removes one row: the table, the server's group item (when connected) and the record.
     void RemoveRow(int row);
-    void Accept();
+    // Removes the given rows (ascending) with the trace line for one or for several.
+    void RemoveRows(const std::vector<int>& rows);
+    // Command handlers.
+    void Accept(UINT id);
     // "Als Struktur hinzufügen": the selected items as elements of one driver object.
-    void AddAsStructure();
+    void AddAsStructure(UINT id);
+    // "Löschen": the selected items go whatever "Übernehmen + Löschen" says.
+    void OnDelete(UINT id);
     void OnClick();
     void OnRightClick();
 

@@ -55,6 +55,19 @@ std::string Cell(int row, int col) {
     return g_pItemView->GetListCtrl().GetItemText(row, col);
 }
 
+// A connection error box: the message, then "\n\nError : " and the system's text for the code
+// when the system has one (Wine has none for some COM codes).
+std::string ErrorBoxText(const char* message, HRESULT hr) {
+    char* system = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM, nullptr,
+                   (DWORD)hr, 0x800, (LPSTR)&system, 0, nullptr);
+    std::string text = message;
+    if (system && system[0])
+        text += std::string("\n\nError : ") + system;
+    LocalFree(system);
+    return text;
+}
+
 class ServerLinkTest : public SimServerFixture {
   protected:
     void SetUp() override {
@@ -92,7 +105,8 @@ TEST_F(ServerLinkTest, SecondConnectFailsAndKeepsTheFirst) {
     EXPECT_EQ(E_FAIL, link.ConnectA(nullptr, "ZZSim.OpcServer", true, COINIT_APARTMENTTHREADED));
     EXPECT_EQ(first, link.GetServer());
     ASSERT_EQ(1u, m_boxes.size());
-    EXPECT_EQ(0u, m_boxes[0].find("Already connected to an OPC Server!"));
+    EXPECT_EQ(ErrorBoxText("Already connected to an OPC Server!", E_FAIL), m_boxes[0]);
+    EXPECT_NE(std::string::npos, m_boxes[0].find("\n\nError : "));
     // A second link in the same process succeeds although process security is set already.
     OpcServerLink second;
     EXPECT_EQ(S_OK, second.ConnectA(nullptr, "ZZSim.OpcServer.1", true, COINIT_APARTMENTTHREADED));
@@ -100,9 +114,10 @@ TEST_F(ServerLinkTest, SecondConnectFailsAndKeepsTheFirst) {
 
 TEST_F(ServerLinkTest, UnknownProgIdReportsAndLeavesTheLinkIdle) {
     OpcServerLink link;
-    EXPECT_TRUE(FAILED(link.ConnectA(nullptr, "No.Such.Server", true, COINIT_APARTMENTTHREADED)));
+    const HRESULT hr = link.ConnectA(nullptr, "No.Such.Server", true, COINIT_APARTMENTTHREADED);
+    EXPECT_TRUE(FAILED(hr));
     ASSERT_EQ(1u, m_boxes.size());
-    EXPECT_EQ(0u, m_boxes[0].find("Function 'CLSIDFromProgID' failed !"));
+    EXPECT_EQ(ErrorBoxText("Function 'CLSIDFromProgID' failed !", hr), m_boxes[0]);
     EXPECT_EQ(nullptr, link.GetServer());
     EXPECT_FALSE(link.IsComInitialized());
 }
@@ -113,10 +128,11 @@ TEST_F(ServerLinkTest, RemoteLookupOnlyForProgIdsUnknownHere) {
     EXPECT_EQ(S_OK, local.ConnectA("\\\\nohost", "ZZSim.OpcServer", true, COINIT_APARTMENTTHREADED));
     EXPECT_TRUE(m_boxes.empty());
     OpcServerLink remote;
-    EXPECT_TRUE(FAILED(remote.ConnectA("\\\\nohost", "Not.Registered.Here", true, COINIT_APARTMENTTHREADED)));
+    const HRESULT hr = remote.ConnectA("\\\\nohost", "Not.Registered.Here", true, COINIT_APARTMENTTHREADED);
+    EXPECT_TRUE(FAILED(hr));
     // The local miss is silent; only the enumerator's failure is shown.
     ASSERT_EQ(1u, m_boxes.size());
-    EXPECT_EQ(0u, m_boxes[0].find("Cannot connect to OPCBrowser on remote machine !"));
+    EXPECT_EQ(ErrorBoxText("Cannot connect to OPCBrowser on remote machine !", hr), m_boxes[0]);
     EXPECT_FALSE(remote.IsComInitialized());
 }
 
@@ -349,6 +365,19 @@ TEST_F(ConnectionTest, RevisedRateIsOfferedForTheProjectFile) {
         "Sollen die Einstllungen in die schnittstellenkonfiguration \xfc"
         "bernommen werden?",
         h.Boxes()[0].text);
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, project.Path().c_str());
+    EXPECT_EQ(250u, GetPrivateProfileIntA("device2", "ScanTime", 0, project.Path().c_str()));
+}
+
+TEST_F(ConnectionTest, RecentProjectReadsAndKeepsTheRevisedRate) {
+    UseConfig(std::string(kSmallPlant) + "revise_rate 250\n");
+    TempFile project("zz_recent_rate.kri", "[device2]\r\nname=ZZSim.OpcServer\r\nOPCServer=1\r\nScanTime=40\r\n");
+    KorvaneIni ini(project.Path().c_str());
+    FrameHarness h("");
+    SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);
+    EXPECT_EQ(40u, Counters().dwLastRequestedRate);
+    ASSERT_EQ(1u, h.Boxes().size());
+    EXPECT_EQ(0u, h.Boxes()[0].text.find("Angeforderte Aktualtisierungsrate: 40\r\n"));
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, project.Path().c_str());
     EXPECT_EQ(250u, GetPrivateProfileIntA("device2", "ScanTime", 0, project.Path().c_str()));
 }

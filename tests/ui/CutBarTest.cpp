@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Globals.h"
+#include "common/DialogDriving.h"
 #include "common/FrameHarness.h"
 #include "res/resource.h"
 #include "variables/ConversionSettings.h"
@@ -80,6 +81,31 @@ TEST_F(CutBarTest, OffsetSliderRenamesBothSelectedPreviewRows) {
     EXPECT_EQ("Tag1", model.Row(0).name);
     EXPECT_EQ("Tag2", model.Row(1).name);
     EXPECT_EQ(2, model.PendingCount());
+}
+
+TEST_F(CutBarTest, OffsetSliderRenamesEachPreviewRowFromItsOwnItemAndNoCommittedRow) {
+    g_pItemView->DeleteAllItems();
+    VariableRecord committed;
+    committed.kind = KindSingle;
+    g_pVariableView->AddVariable("Keep", "Channel1.Device1.Keep", committed);
+    g_pVariableView->Commit();
+    OPCITEMRESULT r = {};
+    r.vtCanonicalDataType = VT_I4;
+    r.dwAccessRights = 3;
+    g_pItemView->AddItem("Channel1.Device1.Tag1", r);
+    r.vtCanonicalDataType = VT_ARRAY | VT_I2;
+    g_pItemView->AddItem("Channel1.Device1.Arr", r);
+    r.vtCanonicalDataType = VT_I4;
+    g_pItemView->AddItem("Channel1.Device1.Tag2", r);
+    CDialog::SetNextInitHook([](CDialog& dlg) { ClickButton(dlg, IDCANCEL); });  // no array size
+    SendMessageA(m_h.Frame()->m_hWnd, WM_COMMAND, ID_EDIT_ADD_ALL, 0);
+    const VariableModel& model = g_pVariableView->Model();
+    ASSERT_EQ(2, model.PendingCount());
+    Move(IDC_CUT_OFFSET_SLIDER, 9);
+    ASSERT_EQ(3, model.RowCount());
+    EXPECT_EQ("Tag1", model.Row(0).name);
+    EXPECT_EQ("Tag2", model.Row(1).name);
+    EXPECT_EQ("Keep", model.Row(2).name);
 }
 
 TEST_F(CutBarTest, SyncShowsTheSettingsAfterTheyChangedElsewhere) {

@@ -140,6 +140,8 @@ TEST_F(ItemViewTest, ClearingStartsHandlesAndRowsAtZero) {
     SendMessageA(m_h.Frame()->m_hWnd, WM_COMMAND, ID_EDIT_DELETE_ALL, 0);
     EXPECT_EQ(0, Rows());
     EXPECT_EQ(0, g_pItemView->NextClientHandle());
+    // A late notification for the old handle 0: its entry names a row that does not exist yet.
+    EXPECT_EQ(E_FAIL, g_pItemView->SetItemValue("1", "GOOD", 0));
     g_pItemView->AddItem("D", Result(4, VT_I2, 3));
     EXPECT_EQ("UNKNOWN", Cell(0, 4));
     // Handle 0 is a new item now: its first quality is written even where the old one matched.

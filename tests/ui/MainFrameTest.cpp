@@ -2,13 +2,19 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "app/Globals.h"
 #include "common/FrameHarness.h"
 #include "common/TraceCapture.h"
+#include "framework/Handles.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
+#include "variables/VariableView.h"
+#include "views/BrowseView.h"
+#include "views/ItemView.h"
 
 namespace {
 
@@ -203,6 +209,51 @@ TEST_F(MainFrameWindowTest, UpdateRulesDisableCommandsWithoutHandlers) {
     EXPECT_TRUE(GetMenuState(menu, ID_VIEW_STATUS_BAR, MF_BYCOMMAND) & MF_CHECKED);
 }
 
+// The command ids of a menu and all its pop-ups.
+void CollectMenuIds(HMENU menu, std::set<UINT>* ids) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU popup = GetSubMenu(menu, i))
+            CollectMenuIds(popup, ids);
+        else if (UINT id = GetMenuItemID(menu, i); id != 0 && id != (UINT)-1)
+            ids->insert(id);
+    }
+}
+
+std::set<UINT> ResourceMenuIds(UINT menuId) {
+    std::set<UINT> ids;
+    UniqueHMenu menu(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(menuId)));
+    CollectMenuIds(menu.get(), &ids);
+    return ids;
+}
+
+TEST_F(MainFrameWindowTest, EveryMenuAndToolBarCommandReachesAHandler) {
+    // Left without a handler on purpose: these entries stay disabled.
+    const std::set<UINT> dead = {ID_EDIT_UNDO, ID_CONNECT_SELECT_PROJECT};
+    CMainFrame* f = m_h.Frame();
+    std::set<UINT> ids = ResourceMenuIds(IDR_MAINFRAME);
+    CollectMenuIds(f->m_hMenu, &ids);  // with the appended server entry
+    ASSERT_TRUE(ids.count(ID_CONNECT_SERVER1));
+    int buttons = (int)SendMessageA(f->m_wndToolBar.m_hWnd, TB_BUTTONCOUNT, 0, 0);
+    for (int i = 0; i < buttons; ++i) {
+        TBBUTTON b = {};
+        SendMessageA(f->m_wndToolBar.m_hWnd, TB_GETBUTTON, i, (LPARAM)&b);
+        if (!(b.fsStyle & BTNS_SEP))
+            ids.insert((UINT)b.idCommand);
+    }
+    ASSERT_GE(ids.size(), 25u);
+    for (UINT id : ids)
+        EXPECT_EQ(dead.count(id) == 0, f->OnCmdMsg(id, CN_QUERY_HANDLER, nullptr) != FALSE) << id;
+    // Context menus: their commands go to the view that opened them.
+    const std::pair<UINT, CCmdTarget*> contexts[] = {
+        {IDR_MENU_OPC_ITEM, g_pItemView}, {IDR_MENU_KR_VARIABLE, g_pVariableView}, {IDR_MENU_NODE, f->m_pBrowseView}};
+    for (const auto& [menuId, owner] : contexts) {
+        std::set<UINT> contextIds = ResourceMenuIds(menuId);
+        EXPECT_FALSE(contextIds.empty()) << menuId;
+        for (UINT id : contextIds)
+            EXPECT_TRUE(owner->OnCmdMsg(id, CN_QUERY_HANDLER, nullptr)) << menuId << ": " << id;
+    }
+}
+
 TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
     CMainFrame* f = m_h.Frame();
     EXPECT_EQ(3, (int)SendMessageA(f->m_wndToolBar.m_hWnd, TB_BUTTONCOUNT, 0, 0));
@@ -245,6 +296,63 @@ TEST_F(MainFrameWindowTest, ToolBarCommandHidesAndShowsTheBand) {
     EXPECT_FALSE(f->m_wndToolBar.IsWindowVisible());
     SendMessageA(f->m_hWnd, WM_COMMAND, ID_VIEW_TOOLBAR, 0);
     EXPECT_TRUE(f->m_wndToolBar.IsWindowVisible());
+}
+
+TEST(MainFrameCommandTest, EditCommandsTraceAndTheSeparatorCheckOutlivesTheHandOver) {
+    KorvaneIni ini("C:\\does\\not\\exist.kri");  // a recent project enables "K&opieren"
+    TraceCapture capture;
+    FrameHarness h("");
+    CMainFrame* f = h.Frame();
+    // With the item list active, "\xdc&bernehmen" would go to its own handler, which traces nothing.
+    f->SetActiveView(g_pVariableView);
+    for (UINT id : {ID_EDIT_DELETE_ALL, ID_EDIT_ACCEPT, ID_EDIT_DELETE_ALL_VARIABLES})
+        SendMessageA(f->m_hWnd, WM_COMMAND, id, 0);
+    EXPECT_EQ(1, CountLine(capture, "Remove all OPC - Items\r\n"));
+    EXPECT_EQ(1, CountLine(capture, "Accept the Selected Items as KorvaneObjects\r\n"));
+    EXPECT_EQ(1, CountLine(capture, "Delete all Variables\r\n"));
+
+    HMENU options = GetSubMenu(f->m_hMenu, 3);
+    auto checked = [&] {
+        f->UpdateMenuPopup(options);
+        return (GetMenuState(f->m_hMenu, ID_OPTIONS_USE_SEPARATOR, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    };
+    EXPECT_TRUE(checked());
+    SendMessageA(f->m_hWnd, WM_COMMAND, ID_OPTIONS_USE_SEPARATOR, 0);
+    EXPECT_FALSE(checked());
+    SendMessageA(f->m_hWnd, WM_COMMAND, ID_FILE_COPY, 0);
+    ASSERT_EQ(nullptr, g_pConversionSettings);
+    EXPECT_FALSE(checked());
+    SendMessageA(f->m_hWnd, WM_COMMAND, ID_OPTIONS_USE_SEPARATOR, 0);
+    EXPECT_FALSE(checked());
+    EXPECT_FALSE(GetMenuState(f->m_hMenu, ID_OPTIONS_USE_SEPARATOR, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST(MainFrameExitTest, ExitEntryRunsTheCloseFlowAndThePanePointersGoWithTheViews) {
+    KorvaneIni ini(nullptr);
+    TraceCapture capture;
+    FrameHarness h("/u2 X");
+    CMainFrame* f = h.Frame();
+    f->UpdateMenuPopup(GetSubMenu(f->m_hMenu, 0));
+    EXPECT_FALSE(GetMenuState(f->m_hMenu, ID_APP_EXIT, MF_BYCOMMAND) & MF_GRAYED);
+    VariableRecord record;
+    record.kind = KindSingle;
+    g_pVariableView->AddVariable("A", "X.A", record);
+    h.QueueAnswers({IDNO});
+    SendMessageA(f->m_hWnd, WM_COMMAND, ID_APP_EXIT, 0);
+    h.Idle();
+    EXPECT_FALSE(h.IsOpen());
+    EXPECT_EQ(1, CountLine(capture, "Close Application\r\n"));
+    std::vector<std::pair<std::string, std::string>> boxes;
+    for (const FrameHarness::Box& b : h.Boxes())
+        boxes.emplace_back(b.text, b.caption);
+    EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"Alle blau markierten Variablen \xfc"
+                                                                 "bernehmen?",
+                                                                 "ZIZAZ Ozivuvi"}}),
+              boxes);
+    // Nothing can reach a view that is gone, not even a late notification during the teardown.
+    h.Close();
+    EXPECT_EQ(nullptr, g_pItemView);
+    EXPECT_EQ(nullptr, g_pVariableView);
 }
 
 TEST(MainFrameExitTest, ClosingEmptiesTheClipboard) {

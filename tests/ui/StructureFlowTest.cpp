@@ -209,6 +209,50 @@ TEST_F(StructureFlowTest, NoElementLeavesTheObjectOpenAndTheItemListed) {
     EXPECT_EQ(KindElement, g_pVariableView->Model().Row(0).record.kind);
 }
 
+TEST_F(StructureFlowTest, FailedItemStaysListedWhenTheSelectionMarkIsOnIt) {
+    Add("Channel1.Device1.Tag1");
+    Add("Other.X");
+    SelectAll();
+    ListView_SetSelectionMark(g_pItemView->m_hWnd, 1);  // the last click went to the foreign item
+    Structure([](CDialog& dlg) { Click(dlg, IDOK); });
+    EXPECT_EQ((Texts{"Channel1", "Tag1"}), VariableNames());
+    EXPECT_EQ(Texts{"Other.X"}, ItemRows());
+}
+
+TEST_F(StructureFlowTest, OffsetBeyondKorvaneNumbersOrAnObjectStillOpenConvertsNothing) {
+    Add("Channel1.Device1.Tag1");
+    SelectAll();
+    int resultAfterOk = 0;
+    Structure([&](CDialog& dlg) {
+        SetText(dlg, IDC_DRV_FIRST_OFFSET, "2147483648");
+        Click(dlg, IDOK);
+        resultAfterOk = dlg.m_nModalResult;
+    });
+    EXPECT_EQ(-1, resultAfterOk);  // the dialog stayed open
+    ASSERT_EQ(1u, m_h.Boxes().size());
+    EXPECT_EQ("Geben Sie bitte eine positive ganze Zahl ein.", m_h.Boxes()[0].text);
+    EXPECT_EQ(0, g_pVariableView->Model().RowCount());
+    // An object left open refuses the next one: its items are not made into anything.
+    Structure([](CDialog& dlg) { Click(dlg, IDC_DRV_PREVIEW); });
+    ASSERT_TRUE(g_pConversionSettings->IsDriverOpen());
+    Structure([](CDialog& dlg) { Click(dlg, IDOK); });
+    EXPECT_EQ(0, g_pVariableView->Model().RowCount());
+    EXPECT_EQ(Texts{"Channel1.Device1.Tag1"}, ItemRows());
+}
+
+TEST_F(StructureFlowTest, CancelPutsTheCutSettingsBackToWhatTheBarShows) {
+    Add("Channel1.Device1.Tag1");
+    SelectAll();
+    Structure([](CDialog& dlg) {
+        CheckDlgButton(dlg.m_hWnd, IDC_DRV_SPLIT, BST_UNCHECKED);
+        Slide(dlg, 9);
+        Click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(3, g_pConversionSettings->CutOffset());
+    EXPECT_EQ(3, CutBarOffset());
+    EXPECT_TRUE(g_pConversionSettings->IsSplitAtSeparator());
+}
+
 TEST_F(StructureFlowTest, CancelOrNoSelectionChangesNothing) {
     Add("Channel1.Device1.Tag1");
     Structure(nullptr);

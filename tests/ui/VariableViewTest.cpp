@@ -219,6 +219,28 @@ TEST_F(VariableViewTest, DeleteRemovesTheSelectedRowsAndClickDiscardsThePreview)
     EXPECT_FALSE(g_pVariableView->HasVariables());
 }
 
+TEST_F(VariableViewTest, SelectionStaysOnTheSameVariablesWhenRowsAboveComeAndGo) {
+    for (const char* id : {"A.One", "A.Two", "A.Three"}) {
+        PreviewItem(id, VT_I4);
+        g_pVariableView->Commit();
+    }
+    HWND list = g_pVariableView->m_hWnd;
+    ASSERT_EQ("Two", Text(1, 0));
+    ListView_SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(list, 1);
+    PreviewItem("A.Four", VT_I4);  // a pending row above it
+    EXPECT_EQ(2, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    EXPECT_EQ(2, ListView_GetNextItem(list, -1, LVNI_FOCUSED));
+    EXPECT_EQ(2, ListView_GetSelectionMark(list));
+    NMHDR hdr = {list, 0, (UINT)NM_CLICK};
+    SendMessageA(GetParent(list), WM_NOTIFY, 0, (LPARAM)&hdr);  // the preview goes
+    EXPECT_EQ(1, ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    g_pVariableView->SendMessage(WM_COMMAND, ID_DELETE_SELECTED);
+    ASSERT_EQ(2, Model().RowCount());
+    EXPECT_EQ("Three", Text(0, 0));
+    EXPECT_EQ("One", Text(1, 0));
+}
+
 TEST_F(VariableViewTest, ColumnsCarryTheirGermanHeaders) {
     const wchar_t* headers[] = {L"Variabelen Name", L"Adresse/Treiber", L"Attribut", L"Abtastzyklus",
                                 L"KRType",          L"L\u00e4nge",      L"U"};

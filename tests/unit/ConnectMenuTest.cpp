@@ -6,6 +6,7 @@
 #include "app/ConnectMenu.h"
 #include "common/FrameHarness.h"
 #include "opc/ServerCatalog.h"
+#include "opc/ServerText.h"
 #include "res/resource.h"
 
 namespace {
@@ -77,6 +78,40 @@ TEST(ProjectServersTest, SectionsWithNameAndNonZeroOpcServerOnly) {
     EXPECT_TRUE(ReadProjectServers("").empty());
     EXPECT_TRUE(ReadProjectServers("C:\\no\\such\\file.kri").empty());
 }
+
+struct ServerTextCase {
+    std::string text;
+    std::string machine;
+    std::string server;
+};
+
+class ServerTextTest : public testing::TestWithParam<ServerTextCase> {};
+
+TEST_P(ServerTextTest, SplitsMachineAndProgId) {
+    const ServerTextParts parts = SplitServerText(GetParam().text);
+    EXPECT_EQ(GetParam().machine, parts.machine) << GetParam().text;
+    EXPECT_EQ(GetParam().server, parts.server) << GetParam().text;
+}
+
+const std::string k98(98, 'm');
+
+INSTANTIATE_TEST_SUITE_P(Forms,
+                         ServerTextTest,
+                         testing::Values(ServerTextCase{"Prog.Id", "", "Prog.Id"},
+                                         ServerTextCase{"<host>Prog.Id", "\\\\host", "Prog.Id"},
+                                         ServerTextCase{"<\\\\host>Prog.Id", "\\\\host", "Prog.Id"},
+                                         ServerTextCase{"\\\\host:Prog.Id", "\\\\host", "Prog.Id"},
+                                         // The closer counts only at positions 2 to 99.
+                                         ServerTextCase{"<h>P", "\\\\h", "P"},
+                                         ServerTextCase{"<" + k98 + ">P", "\\\\" + k98, "P"},
+                                         ServerTextCase{"<" + k98 + "m>P", "\\\\", "<" + k98 + "m>P"},
+                                         ServerTextCase{"\\\\" + k98.substr(1) + ":P", "\\\\" + k98.substr(1), "P"},
+                                         ServerTextCase{"\\\\" + k98 + ":P", "", "\\\\" + k98 + ":P"},
+                                         ServerTextCase{"\\:P", "", "\\:P"},
+                                         // Without a closer the '<' form keeps two backslashes alone as machine.
+                                         ServerTextCase{"<>P", "\\\\", "<>P"},
+                                         ServerTextCase{"<host", "\\\\", "<host"},
+                                         ServerTextCase{"\\\\", "", "\\\\"}));
 
 }  // namespace
 

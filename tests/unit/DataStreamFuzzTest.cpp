@@ -123,8 +123,8 @@ class StreamModel {
         if (vt == VT_BSTR) {
             return Bstr();
         }
-        // Pointer-carrying scalars are refused; unknown ones pass as empty values.
-        return vt != VT_UNKNOWN && vt != VT_DISPATCH && vt != VT_RECORD && vt != VT_VARIANT;
+        // Every other scalar passes: pointer-carrying and unknown ones as empty values.
+        return true;
     }
     bool Array(VARTYPE element, int depth) {
         if (!Take(kStreamDescriptorBytes)) {

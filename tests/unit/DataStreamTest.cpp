@@ -407,12 +407,23 @@ TEST_F(DataStreamTest, EmptyScalarStringIsNullAndEmptyElementIsEmpty) {
     SafeArrayUnaccessData(array);
 }
 
-TEST_F(DataStreamTest, InterfaceAndRecordValuesEmptyNotification) {
+TEST_F(DataStreamTest, InterfaceAndRecordScalarsArriveEmptyAndTheOthersStillCount) {
     for (VARTYPE type : {VT_UNKNOWN, VT_DISPATCH, VT_RECORD, VT_VARIANT}) {
         m_target.notifications.clear();
-        Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter().Image(type))}}));
-        ExpectEmptied();
+        // The image carries a pointer of the server's process; following it would crash here.
+        Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter().I4(5))},
+                                 {2, kGood, Value(StreamWriter().Image(type))},
+                                 {3, kGood, Value(StreamWriter().I4(7))}}));
+        const Notification& n = Only();
+        ASSERT_EQ(3u, n.texts.size()) << type;
+        EXPECT_EQ(VT_EMPTY, n.values[1]->get().vt);
+        EXPECT_TRUE(n.texts[1].bSkipped);
+        EXPECT_EQ("5", n.texts[0].valueText);
+        EXPECT_EQ("7", n.texts[2].valueText);
     }
+}
+
+TEST_F(DataStreamTest, ArraysOfInterfacesAndRecordsEmptyNotification) {
     for (VARTYPE type : {VT_UNKNOWN, VT_DISPATCH, VT_RECORD}) {
         m_target.notifications.clear();
         StreamWriter array;

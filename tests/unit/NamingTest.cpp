@@ -157,6 +157,30 @@ TEST_F(NamingTest, ReNamingAfterRollbackReusesTheNumbersOfThePreview) {
     EXPECT_EQ(nullptr, Counter("A"));
 }
 
+TEST_F(NamingTest, ReNamingToTheSameNamesKeepsThemAsTheyAre) {
+    Add("A");
+    Add("A");
+    for (int pass = 0; pass < 2; ++pass) {
+        model.RollbackCounters();
+        EXPECT_EQ(0, model.RenameVariable("A", 0));
+        EXPECT_EQ(0, model.RenameVariable("A", 1));
+        EXPECT_EQ("A", model.Row(0).name) << pass;
+        EXPECT_EQ("A_1", model.Row(1).name) << pass;
+    }
+}
+
+TEST_F(NamingTest, CommittedRowsAreNeverReNamed) {
+    Add("Top");
+    model.Commit();
+    Add("P");
+    model.RollbackCounters();
+    EXPECT_EQ(-1, model.RenameVariable("X", 1));
+    EXPECT_EQ("Top", model.Row(1).name);
+    model.DiscardPending();
+    EXPECT_EQ(-1, model.RenameVariable("X", 0));
+    EXPECT_EQ("Top", model.Row(0).name);
+}
+
 TEST_F(NamingTest, RenamingARowOutsideTheListTakesNoNumber) {
     Add("A");
     EXPECT_EQ(-1, model.RenameVariable("A", 1));

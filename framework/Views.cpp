@@ -29,14 +29,25 @@ LRESULT CView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return CWnd::WindowProc(msg, wp, lp);
 }
 
-void CView::TrackContextMenu(UINT menuId) {
+void CView::TrackContextMenu(UINT menuId, const POINT* at) {
     UniqueHMenu menu(LoadMenuA(AfxGetResourceHandle(), MAKEINTRESOURCEA(menuId)));
     HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup)
         return;
     POINT pt;
-    GetCursorPos(&pt);
+    if (at)
+        pt = *at;
+    else
+        GetCursorPos(&pt);
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, pt.x, pt.y, 0, m_hWnd, nullptr);
+}
+
+POINT CView::KeyboardMenuPoint(const RECT* itemRect) const {
+    POINT pt = {0, 0};
+    if (itemRect)
+        pt = {itemRect->left, itemRect->bottom};
+    ClientToScreen(m_hWnd, &pt);
+    return pt;
 }
 
 void CListView::TrackRowContextMenu(UINT menuId) {
@@ -45,6 +56,29 @@ void CListView::TrackRowContextMenu(UINT menuId) {
     ScreenToClient(m_hWnd, &hit.pt);
     ListView_SetSelectionMark(m_hWnd, ListView_HitTest(m_hWnd, &hit));
     TrackContextMenu(menuId);
+}
+
+void CListView::TrackFocusedRowContextMenu(UINT menuId) {
+    const int row = ListView_GetNextItem(m_hWnd, -1, LVNI_FOCUSED);
+    ListView_SetSelectionMark(m_hWnd, row);
+    RECT rc;
+    const bool shown = row >= 0 && ListView_GetItemRect(m_hWnd, row, &rc, LVIR_BOUNDS);
+    const POINT pt = KeyboardMenuPoint(shown ? &rc : nullptr);
+    TrackContextMenu(menuId, &pt);
+}
+
+LRESULT CListView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // Commands go through the view's own route, as from its context menu.
+    if (msg == WM_KEYDOWN && wp == VK_DELETE && DeleteCommand()) {
+        ::SendMessageA(m_hWnd, WM_COMMAND, DeleteCommand(), 0);
+        return 0;
+    }
+    // lParam -1: the menu was asked for from the keyboard (a mouse click has its own path).
+    if (msg == WM_CONTEXTMENU && lp == -1 && RowMenu()) {
+        TrackFocusedRowContextMenu(RowMenu());
+        return 0;
+    }
+    return CView::WindowProc(msg, wp, lp);
 }
 
 HTREEITEM CTreeCtrl::InsertItem(const char* text, HTREEITEM parent, HTREEITEM after) {

@@ -12,8 +12,12 @@ class CView : public CWnd {
     CFrameWnd* GetParentFrame() const;
     // Called once by the frame after the first layout, when the view has its real size.
     virtual void OnInitialUpdate() {}
-    // Shows the first pop-up of menu resource menuId at the cursor; the view gets its commands.
-    void TrackContextMenu(UINT menuId);
+    // Shows the first pop-up of menu resource menuId at the screen point (null: the cursor); the
+    // view gets its commands.
+    void TrackContextMenu(UINT menuId, const POINT* at = nullptr);
+    // Where a menu opened from the keyboard shows: below the rectangle (client coordinates) of
+    // the row or node it is for, or at the view's top left corner without one.
+    POINT KeyboardMenuPoint(const RECT* itemRect) const;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
   protected:
@@ -71,10 +75,18 @@ class CListView : public CView {
   public:
     CListCtrl GetListCtrl() const { return CListCtrl(m_hWnd); }
 
+    // The keyboard's routes into the view's commands: Delete sends DeleteCommand(), the
+    // context-menu key and Shift+F10 open RowMenu() at the focused row.
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
   protected:
     const char* GetControlClass() const override { return WC_LISTVIEWA; }
     // A right click: the row under the cursor becomes the selection mark, then the menu opens.
     void TrackRowContextMenu(UINT menuId);
+    // The same menu from the keyboard: the focused row becomes the selection mark.
+    void TrackFocusedRowContextMenu(UINT menuId);
+    virtual UINT DeleteCommand() const { return 0; }
+    virtual UINT RowMenu() const { return 0; }
 };
 
 // No drawing of a control while many rows or nodes go in; one repaint when the scope ends. Each

@@ -178,8 +178,16 @@ LRESULT CVariableView::OnCustomDraw(NMLVCUSTOMDRAW* draw) {
     }
 }
 
+UINT CVariableView::DeleteCommand() const {
+    return ID_DELETE_SELECTED;
+}
+
+UINT CVariableView::RowMenu() const {
+    return IDR_MENU_KR_VARIABLE;
+}
+
 void CVariableView::OnRightClick() {
-    TrackRowContextMenu(IDR_MENU_KR_VARIABLE);
+    TrackRowContextMenu(RowMenu());
 }
 
 BOOL CVariableView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

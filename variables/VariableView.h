@@ -67,6 +67,8 @@ class CVariableView : public CListView, public VariableSink {
     void OnDelete(UINT id);
     void OnEditName(UINT id);
     void OnRightClick();
+    UINT DeleteCommand() const override;
+    UINT RowMenu() const override;
 
     VariableModel m_model;
     int m_batchDepth = 0;

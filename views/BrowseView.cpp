@@ -235,8 +235,30 @@ int CBrowseView::BrowseToParentOf(HTREEITEM node) {
     return 0;
 }
 
-void CBrowseView::ShowContextMenu(UINT menuId) {
-    TrackContextMenu(menuId);
+void CBrowseView::ShowContextMenu(UINT menuId, const POINT* at) {
+    TrackContextMenu(menuId, at);
+}
+
+LRESULT CBrowseView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_KEYDOWN && wp == VK_RETURN) {
+        HTREEITEM node = Tree().GetSelectedItem();
+        if (node && Tree().ItemHasChildren(node))
+            ::SendMessageA(m_hWnd, WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
+        else if (node)
+            OnDoubleClick();
+        return 0;
+    }
+    // lParam -1: asked for from the keyboard; a mouse click comes as NM_RCLICK.
+    if (msg == WM_CONTEXTMENU && lp == -1) {
+        HTREEITEM node = Tree().GetSelectedItem();
+        RECT rc;
+        if (node && TreeView_GetItemRect(m_hWnd, node, &rc, TRUE)) {
+            const POINT pt = KeyboardMenuPoint(&rc);
+            OnNodeContext(node, &pt);
+        }
+        return 0;
+    }
+    return CTreeView::WindowProc(msg, wp, lp);
 }
 
 BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
@@ -287,8 +309,12 @@ void CBrowseView::OnRightClick() {
     HTREEITEM node = Tree().HitTest(pt);
     if (!node || !Tree().SelectItem(node))
         return;
+    OnNodeContext(node, nullptr);
+}
+
+void CBrowseView::OnNodeContext(HTREEITEM node, const POINT* at) {
     if (Tree().ItemHasChildren(node)) {
-        ShowContextMenu(IDR_MENU_NODE);
+        ShowContextMenu(IDR_MENU_NODE, at);
         return;
     }
     OpcConnection* connection = g_pConnection;

@@ -28,10 +28,14 @@ class CBrowseView : public CTreeView {
     // Moves the browse position into the branch holding node: 0 inside "Hierarchial Items";
     // negative otherwise, with the position unchanged (-1 without a connection).
     int BrowseToParentOf(HTREEITEM node);
-    // Tracks the first popup of the menu resource at the cursor; its command comes back here.
-    void ShowContextMenu(UINT menuId);
+    // Tracks the first popup of the menu resource at the screen point (null: the cursor); its
+    // command comes back here.
+    void ShowContextMenu(UINT menuId, const POINT* at = nullptr);
 
     BOOL OnNotifyReflect(NMHDR* hdr, LRESULT* result) override;
+    // The keyboard does what the mouse does: Enter a double click on a leaf and "Add Items" on a
+    // branch, the context-menu key and Shift+F10 a right click on the selected node.
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
 
     // The tree control (the view itself).
@@ -55,6 +59,8 @@ class CBrowseView : public CTreeView {
     void InsertLeaves(FillState& state);
     void OnDoubleClick();
     void OnRightClick();
+    // What a right click on node does; the node menu shows at the point (null: the cursor).
+    void OnNodeContext(HTREEITEM node, const POINT* at);
     void OnAddItems(UINT id);
     CTreeCtrl& Tree();
     // The whole text of a node (CTreeCtrl::GetItemText cuts long names).

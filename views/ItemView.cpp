@@ -322,8 +322,16 @@ void CItemView::OnClick() {
     PreviewItems(false);
 }
 
+UINT CItemView::DeleteCommand() const {
+    return ID_DELETE_SELECTED;
+}
+
+UINT CItemView::RowMenu() const {
+    return IDR_MENU_OPC_ITEM;
+}
+
 void CItemView::OnRightClick() {
-    TrackRowContextMenu(IDR_MENU_OPC_ITEM);
+    TrackRowContextMenu(RowMenu());
 }
 
 BOOL CItemView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {

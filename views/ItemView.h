@@ -59,6 +59,8 @@ class CItemView : public CListView {
     void OnDelete(UINT id);
     void OnClick();
     void OnRightClick();
+    UINT DeleteCommand() const override;
+    UINT RowMenu() const override;
 
     ClientHandleTable m_handles;
     // The listed item IDs, so a request for a new ID is told apart without a search of the list.

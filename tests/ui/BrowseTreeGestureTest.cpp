@@ -23,6 +23,7 @@
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "views/BrowseView.h"
+#include "variables/VariableView.h"
 #include "views/ItemView.h"
 
 namespace {
@@ -393,6 +394,64 @@ TEST_F(BrowseTreeGestureTest, LeafWhoseIdTheServerCannotGiveAddsNothing) {
     EXPECT_TRUE(Rows().empty());
     EXPECT_TRUE(m_frame->Boxes().empty());
     EXPECT_EQ(1u, LogLines("AddItems.item \"\"").size());
+}
+
+// The keyboard takes the mouse's routes: Enter as a double click on a leaf and "Add Items" on a
+// branch, Delete as the lists' delete command, the context-menu key (and Shift+F10, which sends
+// the same message) as a right click on the selected node or focused row.
+TEST_F(BrowseTreeGestureTest, KeyboardTakesTheRoutesOfTheMouse) {
+    Start();
+    auto key = [this](HWND window, WPARAM vk) {
+        SendMessageA(window, WM_KEYDOWN, vk, 0);
+        m_frame->Idle();
+    };
+    auto menuKey = [](HWND window) {
+        g_menuEntries.clear();
+        g_menuSeen = false;
+        g_menuTicks = 0;
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, CloseMenuTimer);
+        SendMessageA(window, WM_CONTEXTMENU, (WPARAM)window, -1);
+        KillTimer(nullptr, timer);
+    };
+    TreeView_SelectItem(Tree(), Find({"Hierarchial Items", "A", "A1", "Deep"}));
+    key(Tree(), VK_RETURN);
+    EXPECT_EQ(Texts{"A.A1.Deep"}, Rows());
+    TreeView_SelectItem(Tree(), Find({"Hierarchial Items", "B"}));
+    key(Tree(), VK_RETURN);
+    EXPECT_EQ((Texts{"A.A1.Deep", "B.X", "B.Y", "B.Z", "B.Public Groups"}), Rows());
+    EXPECT_EQ((std::vector<int>{1, 4}), Requests());
+    menuKey(Tree());
+    EXPECT_EQ(Texts{"Add Items"}, g_menuEntries);
+    TreeView_SelectItem(Tree(), Find({"Hierarchial Items", "A", "L1"}));
+    AnswerDialog(nullptr, false);
+    menuKey(Tree());
+    EXPECT_FALSE(g_menuSeen);
+    EXPECT_EQ("A.L1", m_dialogText);
+
+    HWND items = g_pItemView->m_hWnd;
+    ListView_SetItemState(items, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(items, 2, LVIS_FOCUSED, LVIS_FOCUSED);
+    menuKey(items);
+    EXPECT_EQ(3u, g_menuEntries.size());
+    EXPECT_EQ(2, ListView_GetSelectionMark(items));
+    // As the arrow keys leave it: row 0 selected, focused and marked.
+    ListView_SetItemState(items, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(items, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetSelectionMark(items, 0);
+    key(items, VK_DELETE);
+    EXPECT_EQ((Texts{"B.X", "B.Y", "B.Z", "B.Public Groups"}), Rows());
+
+    ListView_SetItemState(items, 1, LVIS_SELECTED, LVIS_SELECTED);
+    g_pItemView->PreviewItems(false);
+    g_pVariableView->Commit();
+    HWND variables = g_pVariableView->m_hWnd;
+    const int before = ListView_GetItemCount(variables);
+    ASSERT_GE(before, 1);
+    ListView_SetItemState(variables, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    menuKey(variables);
+    EXPECT_EQ((Texts{"Edit", "Delete"}), g_menuEntries);
+    key(variables, VK_DELETE);
+    EXPECT_EQ(before - 1, ListView_GetItemCount(variables));
 }
 
 }  // namespace

@@ -130,7 +130,8 @@ int CItemView::SetItemValue(const char* value, const char* quality, int clientHa
     if (row < 0)
         return E_FAIL;
     CListCtrl list = GetListCtrl();
-    list.SetItemText(row, 3, value);
+    if (value)
+        list.SetItemText(row, 3, value);
     if ((size_t)clientHandle >= m_shownQuality.size())
         m_shownQuality.resize(m_handles.NextClientHandle(), kUnknownQuality);
     std::string& shown = m_shownQuality[clientHandle];

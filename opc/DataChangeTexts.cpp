@@ -14,6 +14,9 @@ bool IsScalarWithText(VARTYPE type) {
         case VT_I2:
         case VT_I4:
         case VT_R4:
+        case VT_R8:
+        case VT_CY:
+        case VT_DATE:
         case VT_BSTR:
         case VT_I1:
         case VT_UI1:
@@ -101,9 +104,9 @@ std::vector<DataChangeText> DataChangeTexts(const OPCGROUPHEADER& header,
         DataChangeText& item = result[i];
         item.hClient = pItems[i].hClient;
         item.bSkipped = !ItemValueText(pValues[i], bHexDump, &item.valueText);
-        if (!item.bSkipped) {
-            item.qualityText = QualityText(pItems[i].wQuality);
-        }
+        // Every value of a dispatched notification was readable, so its quality stands even
+        // where the type has no text.
+        item.qualityText = QualityText(pItems[i].wQuality);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #include "opc/DataStream.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <new>
 
@@ -36,7 +37,9 @@ bool DataStream::Parse(const BYTE* pBlock, size_t blockSize, size_t itemHeaderSi
         return true;
     }
     reader.Skip(count * itemHeaderSize);
-    // Every value takes at least its 16-byte image, so a bogus count fails before allocating.
+    const BYTE* const pValuesStart = reader.Pos();
+    const BYTE* const pEnd = pValuesStart + reader.Left();
+    // Every value takes at least its VARIANT image, so a bogus count fails before allocating.
     if (count > reader.Left() / sizeof(VARIANT)) {
         Empty(E_FAIL);
         return true;
@@ -53,14 +56,35 @@ bool DataStream::Parse(const BYTE* pBlock, size_t blockSize, size_t itemHeaderSi
     for (DWORD i = 0; i < count; ++i) {
         VariantInit(&m_pValues[i]);
     }
-    // dwValueOffset is not needed: the values follow each other from the end of the headers.
+    // Each value is read where its item header puts it, as the standard says; a server may align
+    // or pad its values. An offset outside the value area (before it, or at or past the end) is
+    // taken as garbage: the value is then read where the previous one ended, which is where
+    // servers that write their values back to back put it.
+    const BYTE* pNext = pValuesStart;
     for (DWORD i = 0; i < count; ++i) {
-        if (ReadStreamValue(&m_pValues[i], reader) < 0) {
+        const DWORD offset = ValueOffset(i, itemHeaderSize);
+        const BYTE* pValue = pNext;
+        if (offset >= static_cast<size_t>(pValuesStart - pBlock) && offset < static_cast<size_t>(pEnd - pBlock)) {
+            pValue = pBlock + offset;
+        }
+        StreamReader valueReader(pValue, static_cast<size_t>(pEnd - pValue));
+        if (ReadStreamValue(&m_pValues[i], valueReader) < 0) {
             Empty(E_FAIL);  // the values read so far are cleared with the object
             return true;
         }
+        pNext = valueReader.Pos();
     }
     return true;
+}
+
+DWORD DataStream::ValueOffset(DWORD item, size_t itemHeaderSize) const {
+    static_assert(offsetof(OPCITEMHEADER1, dwValueOffset) == offsetof(OPCITEMHEADER2, dwValueOffset),
+                  "one place in both item header layouts");
+    // The headers lie inside the block, which Parse checked, but need not be aligned.
+    DWORD offset = 0;
+    std::memcpy(&offset, m_pItemHeaders + item * itemHeaderSize + offsetof(OPCITEMHEADER2, dwValueOffset),
+                sizeof(offset));
+    return offset;
 }
 
 void DataStream::Empty(HRESULT hrStatus) {

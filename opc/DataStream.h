@@ -24,6 +24,9 @@ class DataStream {
     // Otherwise Header() is the stream's own header, or, when the values cannot all be rebuilt,
     // an emptied copy: dwSize 20, dwItemCount 0 and hrStatus E_FAIL (E_OUTOFMEMORY when the
     // value array could not be had). The stream ends at the smaller of blockSize and dwSize.
+    // Each value is read at its item header's dwValueOffset when that lies at or after the end
+    // of the item headers and before the stream's end; otherwise where the previous value ended
+    // (the first: at the end of the item headers).
     bool Parse(const BYTE* pBlock, size_t blockSize, size_t itemHeaderSize);
 
     const OPCGROUPHEADER& Header() const { return m_header; }
@@ -33,6 +36,8 @@ class DataStream {
     const VARIANT* Values() const { return m_pValues.get(); }
 
   private:
+    // The dwValueOffset of item header number item, as the server wrote it.
+    DWORD ValueOffset(DWORD item, size_t itemHeaderSize) const;
     void Empty(HRESULT hrStatus);
     void Clear();
 

@@ -53,6 +53,7 @@ void WriteScanTime(const char* projectPath, int deviceNumber, int rate) {
 OpcConnection::OpcConnection() : m_groupName(SysAllocString(L"VORUVEvozevuradeVivid")) {}
 
 OpcConnection::~OpcConnection() {
+    StopStatusPoll();
     SysFreeString(m_groupName);
 }
 
@@ -108,6 +109,7 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         m_pAsyncIO = nullptr;
         return hr;
     }
+    StartStatusPoll(kStatusPollMs);
     return S_OK;
 }
 
@@ -210,7 +212,7 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     FillItemDef(&def, itemId, g_pItemView->NextClientHandle(), empty);
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
-    HRESULT hr = m_pItemMgt->AddItems(1, &def, &results, &errors);
+    HRESULT hr = Checked(m_pItemMgt->AddItems(1, &def, &results, &errors));
     SysFreeString(def.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
     bool broken = false;
@@ -248,7 +250,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
         FillItemDef(&defs[i], kept[i].c_str(), base + (OPCHANDLE)i, empty);
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
-    HRESULT hr = m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors);
+    HRESULT hr = Checked(m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors));
     for (OPCITEMDEF& d : defs)
         SysFreeString(d.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
@@ -278,13 +280,14 @@ HRESULT OpcConnection::RemoveItem(OPCHANDLE hServer) {
     if (!m_pItemMgt)
         return E_FAIL;
     HRESULT* errors = nullptr;
-    HRESULT hr = m_pItemMgt->RemoveItems(1, &hServer, &errors);
+    HRESULT hr = Checked(m_pItemMgt->RemoveItems(1, &hServer, &errors));
     if (errors)
         m_link.GetMalloc()->Free(errors);
     return hr;
 }
 
 HRESULT OpcConnection::Close() {
+    StopStatusPoll();
     StopDataChange();
     if (m_pAsyncIO) {
         m_pAsyncIO->Release();

@@ -28,6 +28,20 @@ class OpcConnection : public OpcDataCallback {
     void PauseDataChange();
     void ResumeDataChange();
 
+    // ---- Server status poll (OpcConnectionStatus.cpp) ----
+    // A server whose process or machine has gone sends nothing more; only a call tells. While
+    // connected, a thread timer asks the server for its status every intervalMs (Open starts it
+    // with kStatusPollMs); starting it again replaces the interval.
+    void StartStatusPoll(UINT intervalMs);
+    void StopStatusPoll();
+    // The poll interval in use; 0 when not polling.
+    UINT StatusPollMs() const { return m_statusPollMs; }
+    // One GetStatus call, as a tick of the timer makes it; its result.
+    HRESULT PollServerStatus();
+    // True once a call found the server gone: every row then shows "not connected".
+    bool IsServerLost() const { return m_bServerLost; }
+    // ---- end of status poll ----
+
     void OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) override;
 
     // ---- Address-space browsing (OpcBrowse.cpp) ----
@@ -62,6 +76,10 @@ class OpcConnection : public OpcDataCallback {
     HRESULT CheckServerState();
     // Ends the subscription and drops the sink (first steps of Close).
     void StopDataChange();
+    // Notes the result of a call to the server: the first one telling that the server has gone
+    // shows every row's quality as "not connected", traces once and ends the poll. Returns hr.
+    HRESULT Checked(HRESULT hr);
+    static void CALLBACK OnStatusPollTimer(HWND, UINT, UINT_PTR id, DWORD);
     // The item definition for one ID; the BSTR in it is the caller's to free.
     void FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath);
 
@@ -73,7 +91,18 @@ class OpcConnection : public OpcDataCallback {
     OPCHANDLE m_hGroup = 0;
     BSTR m_groupName = nullptr;
     DWORD m_adviseCookie = 0;
+    UINT_PTR m_statusPollTimer = 0;
+    UINT m_statusPollMs = 0;
+    bool m_bPolling = false;  // a poll is under way (a COM call may pump messages)
+    bool m_bServerLost = false;
 };
+
+// How often a connection asks its server for its status.
+constexpr UINT kStatusPollMs = 3000;
+// The quality every row shows once the server has gone: Bad, Not Connected.
+constexpr WORD kQualityNotConnected = 0x0008;
+// Whether a call's result says that the server's process or machine is gone.
+bool IsServerGone(HRESULT hr);
 
 // The requested update rate of a device: "ScanTime" of section "device%d" in the project file
 // (ProjectPath: the command line's, else the most recent project); 100 ms without one.

@@ -12,7 +12,7 @@ HRESULT OpcConnection::StartDataChange() {
     if (!m_pAsyncIO)
         return E_FAIL;
     // On failure nothing is left behind: no sink, cookie 0.
-    return OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie);
+    return Checked(OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie));
 }
 
 void OpcConnection::StopDataChange() {
@@ -37,7 +37,7 @@ void OpcConnection::PauseDataChange() {
 
 void OpcConnection::ResumeDataChange() {
     if (m_pSink)
-        m_pSink->Advise(&m_adviseCookie);
+        Checked(m_pSink->Advise(&m_adviseCookie));
 }
 
 void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) {
@@ -49,7 +49,7 @@ void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* i
     const bool holdRedraw = list && header->dwItemCount > (DWORD)ListView_GetCountPerPage(list);
     CRedrawOff quiet(holdRedraw ? list : nullptr);
     for (const DataChangeText& t : DataChangeTexts(*header, items, values, m_hexDump)) {
-        if (!t.bSkipped)
-            g_pItemView->SetItemValue(t.valueText.c_str(), t.qualityText.c_str(), (int)t.hClient);
+        const char* value = t.bSkipped ? nullptr : t.valueText.c_str();
+        g_pItemView->SetItemValue(value, t.qualityText.c_str(), (int)t.hClient);
     }
 }

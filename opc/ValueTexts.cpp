@@ -102,6 +102,13 @@ bool IsObjectType(VARTYPE type) {
     return type == VT_UNKNOWN || type == VT_DISPATCH || type == VT_RECORD;
 }
 
+// A DECIMAL with a scale beyond 28 or a sign byte other than 0 and DECIMAL_NEG is no number; some
+// system conversions index their tables by the scale and read far outside them.
+bool IsValidDecimal(const VARIANT& value) {
+    const DECIMAL* decimal = value.vt == VT_DECIMAL ? &value.decVal : value.pdecVal;
+    return decimal && decimal->scale <= 28 && (decimal->sign == 0 || decimal->sign == DECIMAL_NEG);
+}
+
 // SafeArrayGetElement writes the array's element size into a VARIANT-sized target and copies
 // what BSTR and VARIANT elements own: the array must really hold what the VARIANT's type says.
 bool ArrayHoldsType(SAFEARRAY* array, VARTYPE elementType) {
@@ -192,6 +199,10 @@ void AddScalarText(ValueTextContext& context, const VARIANT& value) {
     }
     if ((value.vt & VT_BYREF) && !value.byref) {
         AddFailure(context, E_INVALIDARG);
+        return;
+    }
+    if (baseType == VT_DECIMAL && !IsValidDecimal(value)) {
+        AddFailure(context, DISP_E_OVERFLOW);
         return;
     }
     ScopedVariant converted;

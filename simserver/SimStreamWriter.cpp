@@ -72,7 +72,8 @@ void SimStreamWriter::PutArray(const VARIANT& value) {
 std::vector<BYTE> SimStreamWriter::DataStream(bool bWithTime,
                                               OPCHANDLE hClientGroup,
                                               DWORD dwTransactionID,
-                                              const std::vector<SimStreamItem>& items) {
+                                              const std::vector<SimStreamItem>& items,
+                                              size_t valueAlignment) {
     std::vector<BYTE> values;
     std::vector<DWORD> offsets;
     const size_t headerSize = bWithTime ? sizeof(OPCITEMHEADER1) : sizeof(OPCITEMHEADER2);
@@ -80,6 +81,10 @@ std::vector<BYTE> SimStreamWriter::DataStream(bool bWithTime,
     SimStreamWriter valueWriter(&values);
     HRESULT hrStatus = S_OK;
     for (const SimStreamItem& item : items) {
+        if (valueAlignment > 1) {
+            const size_t misalignment = (valuesStart + values.size()) % valueAlignment;
+            values.resize(values.size() + (misalignment ? valueAlignment - misalignment : 0), 0);
+        }
         offsets.push_back(static_cast<DWORD>(valuesStart + values.size()));
         valueWriter.PutValue(*item.pValue);
         if ((item.wQuality & OPC_QUALITY_MASK) != OPC_QUALITY_GOOD) {

@@ -1,12 +1,16 @@
 #pragma once
 // Builds the DA 1.0 notification streams: a group header, the item headers, then every value as
-// its 16-byte VARIANT image followed by its out-of-line data (BSTR characters, array descriptor and
-// elements). Everything is packed with no padding, little-endian.
+// its VARIANT image followed by its out-of-line data (BSTR characters, array descriptor and
+// elements). Little-endian and packed with no padding, unless values are to be aligned: then zero
+// bytes go before each value up to the alignment, and the item headers' offsets point past them.
 #include <windows.h>
 #include <oaidl.h>
 #include <vector>
 
 #include "opc/OpcDa.h"
+
+// The alignment of the config's pad_values.
+constexpr size_t kPaddedValueAlignment = 8;
 
 struct SimStreamItem {
     OPCHANDLE hClient;
@@ -17,11 +21,13 @@ struct SimStreamItem {
 
 class SimStreamWriter {
   public:
-    // "OPCSTMFORMATDATA" (bWithTime false) or "OPCSTMFORMATDATATIME" (true).
+    // "OPCSTMFORMATDATA" (bWithTime false) or "OPCSTMFORMATDATATIME" (true); every value starts at
+    // a multiple of valueAlignment bytes from the stream's start.
     static std::vector<BYTE> DataStream(bool bWithTime,
                                         OPCHANDLE hClientGroup,
                                         DWORD dwTransactionID,
-                                        const std::vector<SimStreamItem>& items);
+                                        const std::vector<SimStreamItem>& items,
+                                        size_t valueAlignment = 1);
     // "OPCSTMFORMATWRITECOMPLETE".
     static std::vector<BYTE> WriteCompleteStream(OPCHANDLE hClientGroup,
                                                  DWORD dwTransactionID,

@@ -11,12 +11,19 @@ constexpr char kViewerTitle[] = "DXMTrace";
 constexpr size_t kLineBufferSize = 260;  // 257 characters, "\r\n" and the zero byte
 constexpr size_t kLineTail = 3;          // "\r\n" and the zero byte
 
+// A viewer that does not answer within this time is taken as gone: a hung viewer must not hang
+// the program, its exit included.
+constexpr UINT kViewerTimeoutMs = 1000;
+
 // Searched once at start-up; set back to null for good when the viewer refuses a record.
 HWND g_hTraceViewer = nullptr;
 
 void SendRecord(ULONG_PTR kind, char* data, size_t size) {
     COPYDATASTRUCT record = {kind, static_cast<DWORD>(size), data};
-    if (SendMessageA(g_hTraceViewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record)) == 0) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(g_hTraceViewer, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&record),
+                             SMTO_NORMAL | SMTO_ABORTIFHUNG, kViewerTimeoutMs, &answer) ||
+        answer == 0) {
         g_hTraceViewer = nullptr;
     }
 }

@@ -3,8 +3,9 @@
 // titled "DXMTrace" by WM_COPYDATA. Without a viewer every call returns at once.
 //
 // Records: dwData 100 (start, no data) and 101 (one text in the ANSI code page ending with
-// "\r\n" and a zero byte; cbData counts both). wParam is 0, the send is synchronous, and the
-// first send answered with 0 makes the channel forget the viewer for the rest of the run.
+// "\r\n" and a zero byte; cbData counts both). wParam is 0, the send is synchronous with a
+// timeout of about a second, and the first send answered with 0, or not answered in time, makes
+// the channel forget the viewer for the rest of the run.
 #include <windows.h>
 
 enum : ULONG_PTR {

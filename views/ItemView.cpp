@@ -134,7 +134,8 @@ int CItemView::SetItemValue(const char* value, const char* quality, int clientHa
     // late notification after a clear, or one racing its own AddItems answer.
     if (row < 0 || row >= list.GetItemCount())
         return E_FAIL;
-    list.SetItemText(row, 3, value);
+    if (value)
+        list.SetItemText(row, 3, value);
     if ((size_t)clientHandle >= m_shownQuality.size())
         m_shownQuality.resize(std::max((size_t)m_handles.NextClientHandle(), (size_t)clientHandle + 1),
                               kUnknownQuality);

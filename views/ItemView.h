@@ -24,6 +24,7 @@ class CItemView : public CListView {
     std::vector<std::string> SelectListed(const std::vector<std::string>& itemIds);
     int AddItem(const char* itemId, const OPCITEMRESULT& result);
     void RetireClientHandle() { m_handles.RetireClientHandle(); }
+    // A null value leaves the Value column as it is.
     int SetItemValue(const char* value, const char* quality, int clientHandle);
     // Converts the selected rows, or all rows, into pending variables.
     void PreviewItems(bool allRows);

@@ -74,13 +74,14 @@ std::vector<BYTE> DataStreamBytes(const std::vector<StreamItem>& items,
     size_t offset = sizeof(OPCGROUPHEADER) + items.size() * headerSize;
     size_t total = offset;
     for (const StreamItem& item : items) {
-        total += item.value.size();
+        total += item.padding + item.value.size();
     }
     StreamWriter writer;
     const OPCGROUPHEADER header = {static_cast<DWORD>(total), static_cast<DWORD>(items.size()), hClientGroup, 0,
                                    hrStatus};
     writer.Raw(&header, sizeof(header));
     for (size_t i = 0; i < items.size(); ++i) {
+        offset += items[i].padding;
         if (bWithTime) {
             const OPCITEMHEADER1 h = {
                 items[i].hClient, static_cast<DWORD>(offset), items[i].wQuality, 0, {static_cast<DWORD>(i), 1}};
@@ -92,6 +93,7 @@ std::vector<BYTE> DataStreamBytes(const std::vector<StreamItem>& items,
         offset += items[i].value.size();
     }
     for (const StreamItem& item : items) {
+        writer.Raw(std::vector<BYTE>(item.padding, kStreamFiller));
         writer.Raw(item.value);
     }
     return writer.Bytes();

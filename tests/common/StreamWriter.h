@@ -59,10 +59,14 @@ struct StreamItem {
     OPCHANDLE hClient;
     WORD wQuality;
     std::vector<BYTE> value;  // one encoded value
+    size_t padding = 0;       // filler bytes before the value (kStreamFiller), which its offset skips
 };
 
+// Padding a reader must not take for a value: as a type it carries VT_BYREF.
+constexpr BYTE kStreamFiller = 0xCC;
+
 // A whole DATA stream (DATATIME with bWithTime): the group header with dwSize the total, the
-// item headers with the values' real offsets, then the values.
+// item headers with the values' real offsets, then the values, each after its padding.
 std::vector<BYTE> DataStreamBytes(const std::vector<StreamItem>& items,
                                   bool bWithTime = false,
                                   HRESULT hrStatus = S_OK,

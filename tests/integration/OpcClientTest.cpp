@@ -29,6 +29,9 @@ const char kSmallPlant[] =
     "  item Name VT_BSTR R fixed \"abc\"\n"
     "  item Flag VT_BOOL RW fixed true\n"
     "  item Real VT_R8 RW fixed 1.5\n"
+    "  item Precise VT_R8 R fixed 1234.5678901234\n"
+    "  item Money VT_CY R fixed 12.34 quality 0x40\n"
+    "  item When VT_DATE R fixed \"2024-03-15 08:30:00\"\n"
     "  item Bytes VT_UI1[3] R fixed 10|255|0\n"
     "  item Ramp VT_UI1[2] R ramp 0 1 200\n"
     "  item Write VT_UI2 W fixed 1\n"
@@ -248,6 +251,39 @@ TEST_F(ConnectionTest, OfflinePausesValuesAndResumesWithoutReAdding) {
     EXPECT_EQ(adds, Counters().nAddItems);
 }
 
+// The types of most real process values: a double keeps its precision, currency and dates read
+// as the system writes them for the user; each row shows its own quality.
+TEST_F(ConnectionTest, DoubleCurrencyAndDateShowValueAndQuality) {
+    Start();
+    std::vector<std::string> ids = {"Line.Precise", "Line.Money", "Line.When"};
+    ASSERT_EQ(0, g_pConnection->AddItems(ids));
+    Notify();
+    EXPECT_EQ("1234.5678901234", Cell(0, 3));
+    EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(0, 4));
+    EXPECT_EQ("12.34", Cell(1, 3));
+    EXPECT_EQ(QualityText(0x40), Cell(1, 4));
+    EXPECT_NE(std::string::npos, Cell(2, 3).find("2024")) << Cell(2, 3);
+    EXPECT_NE(std::string::npos, Cell(2, 3).find("30")) << Cell(2, 3);
+    EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(2, 4));
+}
+
+// A server that aligns its values to 8 bytes leaves gaps that only the item headers' offsets
+// tell; read one after the other, the values would be misread from the first gap on.
+TEST_F(ConnectionTest, PaddedValuesAreReadAtTheirOffsets) {
+    m_config += "pad_values\n";
+    UseConfig(m_config);
+    Start();
+    std::vector<std::string> ids = {"Line.Name", "Line.Flag", "Line.Bytes", "Line.Precise", "Line.Money"};
+    ASSERT_EQ(0, g_pConnection->AddItems(ids));
+    Notify();
+    EXPECT_EQ("abc", Cell(0, 3));
+    EXPECT_EQ("On", Cell(1, 3));
+    EXPECT_EQ("0A FF 00 ", Cell(2, 3));
+    EXPECT_EQ("1234.5678901234", Cell(3, 3));
+    EXPECT_EQ("12.34", Cell(4, 3));
+    EXPECT_EQ(QualityText(0x40), Cell(4, 4));
+}
+
 TEST_F(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Bytes"));
@@ -255,7 +291,7 @@ TEST_F(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Ramp"));
     Notify();
     EXPECT_EQ("0A FF 00 ", Cell(0, 3));
-    EXPECT_EQ("?", Cell(1, 3));  // VT_R8 has no text: the row keeps its value
+    EXPECT_EQ("1.5", Cell(1, 3));
     EXPECT_EQ(6u, Cell(2, 3).size());
     SendMessageA(m_frame->Frame()->m_hWnd, WM_COMMAND, ID_OPTIONS_HEXDUMP, 0);
     EXPECT_FALSE(g_pConnection->m_hexDump);

@@ -15,6 +15,7 @@
 #include "common/SimServerFixture.h"
 #include "common/TraceCapture.h"
 #include "framework/Dialog.h"
+#include "opc/DiagnosticTexts.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "views/BrowseView.h"
@@ -95,6 +96,68 @@ TEST_F(ServerFaultTest, ServerGoneMidSessionCanBeLeftAndConnectedAgain) {
     NotifyNow();
     PumpFor(50);
     EXPECT_EQ("2.5", Cell(Rows() - 1, 3));
+}
+
+// Killed mid-session, the server sends nothing more; the status poll finds out and every row
+// says so, once, instead of showing its last value as good for ever.
+TEST_F(ServerFaultTest, ServerGoneShowsEveryRowNotConnected) {
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_EQ(kStatusPollMs, g_pConnection->StatusPollMs());
+    std::vector<std::string> ids = {"Line.Count", "Line.Level"};
+    ASSERT_EQ(0, g_pConnection->AddItems(ids));
+    NotifyNow();
+    PumpFor(50);
+    ASSERT_EQ("2.5", Cell(1, 3));
+    ASSERT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(1, 4));
+    // While the server answers, the poll is silent.
+    const size_t records = m_capture.Records().size();
+    EXPECT_EQ(S_OK, g_pConnection->PollServerStatus());
+    EXPECT_EQ(records, m_capture.Records().size());
+
+    SetDisconnected(true);
+    g_pConnection->StartStatusPoll(20);  // the timer as in use, only faster
+    PumpFor(300);
+    EXPECT_TRUE(g_pConnection->IsServerLost());
+    EXPECT_EQ(0u, g_pConnection->StatusPollMs());
+    const std::string notConnected = QualityText(kQualityNotConnected);
+    EXPECT_EQ("Bad: Not Connected, Limit: Not Limited, (0008h)", notConnected);
+    EXPECT_EQ(notConnected, Cell(0, 4));
+    EXPECT_EQ(notConnected, Cell(1, 4));
+    EXPECT_EQ("2.5", Cell(1, 3));  // the last value stays, marked as no longer current
+    // Traced once, however many calls fail afterwards.
+    EXPECT_EQ(RPC_E_DISCONNECTED, g_pConnection->AddItem("Line.Missing"));
+    g_pConnection->PollServerStatus();
+    size_t lost = 0;
+    for (size_t i = records; i < m_capture.Records().size(); ++i)
+        lost += m_capture.Records()[i].bytes.find("Connection to Server lost") == 0 ? 1 : 0;
+    EXPECT_EQ(1u, lost);
+
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ(nullptr, g_pConnection);
+    PumpFor(20);
+    EXPECT_EQ(0, LiveObjects());
+    SetDisconnected(false);
+    Command(ID_CONNECT_SERVER1);
+    m_h->Idle();
+    ASSERT_NE(nullptr, g_pConnection);
+    EXPECT_FALSE(g_pConnection->IsServerLost());
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Level"));
+    NotifyNow();
+    PumpFor(50);
+    EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(0, 4));
+}
+
+// Any call that finds the server gone marks the rows, not only the poll.
+TEST_F(ServerFaultTest, FailingCallToAGoneServerMarksTheRows) {
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
+    NotifyNow();
+    PumpFor(50);
+    SetDisconnected(true);
+    EXPECT_EQ(RPC_E_DISCONNECTED, g_pConnection->AddItem("Line.Level"));
+    EXPECT_EQ(QualityText(kQualityNotConnected), Cell(0, 4));
 }
 
 TEST_F(ServerFaultTest, SlowServerCallsDelayButDoNotBreakTheSession) {

@@ -131,6 +131,10 @@ TEST_F(ItemViewTest, QualityCellFollowsEveryChangeOfItsHandle) {
     EXPECT_EQ("C", Cell(1, 0));
     EXPECT_EQ("Uncertain: Non-specific", Cell(1, 4));
     EXPECT_EQ("UNKNOWN", Cell(0, 4));
+    // Without a value text only the quality changes.
+    EXPECT_EQ(0, g_pItemView->SetItemValue(nullptr, "Bad: Not Connected", 2));
+    EXPECT_EQ("5", Cell(1, 3));
+    EXPECT_EQ("Bad: Not Connected", Cell(1, 4));
 }
 
 TEST_F(ItemViewTest, ClearingStartsHandlesAndRowsAtZero) {

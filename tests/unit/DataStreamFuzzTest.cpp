@@ -79,10 +79,21 @@ class StreamModel {
         if (!model.Take(kGroupHeader) || !model.Take(count * kItemHeader)) {
             return Outcome::kEmptied;
         }
+        // Room for every value's image at least, wherever the offsets put them.
+        const size_t valuesStart = model.m_pos;
+        if (count * kStreamImageBytes > model.m_end - valuesStart) {
+            return Outcome::kEmptied;
+        }
+        // A value lies at its offset when that points into the value area, else right after the
+        // value read before it.
+        size_t next = valuesStart;
         for (unsigned long long i = 0; i < count; ++i) {
+            const DWORD offset = model.U32(kGroupHeader + static_cast<size_t>(i) * kItemHeader + 4);
+            model.m_pos = offset >= valuesStart && offset < model.m_end ? offset : next;
             if (!model.Value(0)) {
                 return Outcome::kEmptied;
             }
+            next = model.m_pos;
         }
         return Outcome::kAsIs;
     }
@@ -202,6 +213,7 @@ class CountingTarget : public OpcDataCallback {
 
 // Offsets of the fields worth tampering with, relative to the start of the bytes they describe.
 struct Fields {
+    std::vector<size_t> offsets;  // dwValueOffset of an item header
     std::vector<size_t> types;    // VARTYPE of a value image
     std::vector<size_t> bounds;   // array descriptor: element count, lower bound 4 bytes later
     std::vector<size_t> lengths;  // BSTR byte length
@@ -304,7 +316,9 @@ class RandomValue {
 };
 
 // A stream of 1 to 12 mixed items and its fields, at their offsets in the whole stream. Valid
-// unless bTooDeep let a value nest too deep.
+// unless bTooDeep let a value nest too deep. One stream in three pads its values by up to 7
+// bytes each, as a server that aligns them does (less than an image, so a value's padding is
+// never taken for a whole value).
 struct Stream {
     std::vector<BYTE> bytes;
     Fields fields;
@@ -314,8 +328,12 @@ Stream RandomStream(std::mt19937& rng, bool bTooDeep) {
     const size_t count = 1 + rng() % 12;
     std::vector<StreamItem> items;
     Stream stream;
+    const bool bPadded = rng() % 3 == 0;
     size_t offset = kGroupHeader + count * kItemHeader;
     for (size_t i = 0; i < count; ++i) {
+        stream.fields.offsets.push_back(kGroupHeader + i * kItemHeader + 4);
+        const size_t padding = bPadded ? rng() % 8 : 0;
+        offset += padding;
         RandomValue value(rng, bTooDeep);
         value.Write(0);
         const Fields& inner = value.FieldOffsets();
@@ -327,7 +345,8 @@ Stream RandomStream(std::mt19937& rng, bool bTooDeep) {
             }
         }
         offset += value.Writer().Size();
-        items.push_back({static_cast<OPCHANDLE>(rng() % 6000), static_cast<WORD>(rng()), value.Writer().Bytes()});
+        items.push_back(
+            {static_cast<OPCHANDLE>(rng() % 6000), static_cast<WORD>(rng()), value.Writer().Bytes(), padding});
     }
     stream.bytes = DataStreamBytes(items, false, S_OK, rng());
     return stream;
@@ -375,7 +394,7 @@ class Mutator {
     void MutateOnce(Stream& stream) {
         std::vector<BYTE>& bytes = stream.bytes;
         const Fields& fields = stream.fields;
-        switch (Below(10)) {
+        switch (Below(11)) {
             case 0:
                 for (ULONG flips = 1 + Below(4); flips > 0 && !bytes.empty(); --flips) {
                     bytes[Below(bytes.size())] ^= static_cast<BYTE>(1u << Below(8));
@@ -425,6 +444,16 @@ class Mutator {
                 size_t at = 0;
                 if (PickField(fields.bounds, &at) && (at += Below(2) * 4) + 4 <= bytes.size()) {
                     PatchDword(bytes, at, Tampered(DwordAt(bytes, at)));
+                }
+                break;
+            }
+            case 9: {
+                // Into another value, the headers, the padding, just past the end, or anywhere.
+                size_t at = 0;
+                size_t from = 0;
+                if (PickField(fields.offsets, &at) && PickField(fields.offsets, &from) &&
+                    std::max(at, from) + 4 <= bytes.size()) {
+                    PatchDword(bytes, at, Below(2) ? DwordAt(bytes, from) : Tampered(DwordAt(bytes, at)));
                 }
                 break;
             }

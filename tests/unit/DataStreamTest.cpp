@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -135,14 +136,14 @@ TEST_F(DataStreamTest, ByteArrayJoinsDecimalsWithHexDumpOff) {
     EXPECT_EQ("10| 255| 0", Only().texts[0].valueText);
 }
 
-TEST_F(DataStreamTest, DoubleIsSkippedWhileOtherItemsUpdate) {
+TEST_F(DataStreamTest, DoubleIsShownBetweenOtherItems) {
     Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter().I4(1))},
                              {2, kGood, Value(StreamWriter().R8(2.5))},
                              {3, kGood, Value(StreamWriter().I4(3))}}));
     const Notification& n = Only();
     ASSERT_EQ(3u, n.texts.size());
     EXPECT_FALSE(n.texts[0].bSkipped);
-    EXPECT_TRUE(n.texts[1].bSkipped);
+    EXPECT_EQ("2.5", n.texts[1].valueText);
     EXPECT_EQ(VT_R8, n.values[1]->get().vt);
     EXPECT_EQ(2.5, n.values[1]->get().dblVal);
     EXPECT_EQ("3", n.texts[2].valueText);
@@ -332,6 +333,54 @@ TEST_F(DataStreamTest, BytesAfterTheLastValueAreIgnored) {
     PatchDword(bytes, 0, static_cast<DWORD>(bytes.size()));
     Deliver(bytes);
     EXPECT_EQ(6u, Only().texts.size());
+}
+
+TEST_F(DataStreamTest, ValuesAreReadWhereTheirOffsetsPutThem) {
+    // Padding that a reader walking the values in sequence would take for a (by-reference) value.
+    Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter().I4(42)), 4},
+                             {2, kGood, Value(StreamWriter().Bstr(L"abc")), 7},
+                             {3, kGood, Value(StreamWriter().Ui1Array({1, 2})), 1},
+                             {4, kGood, Value(StreamWriter().Bool(true)), 3}}));
+    const Notification& n = Only();
+    ASSERT_EQ(4u, n.texts.size());
+    EXPECT_EQ("42", n.texts[0].valueText);
+    EXPECT_EQ("abc", n.texts[1].valueText);
+    EXPECT_EQ("01 02 ", n.texts[2].valueText);
+    EXPECT_EQ("On", n.texts[3].valueText);
+}
+
+TEST_F(DataStreamTest, OffsetsOutsideTheValuesFallBackToTheSequence) {
+    std::vector<BYTE> bytes = MixedStream();
+    const DWORD valuesStart = 20 + 6 * 12;
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    const DWORD garbage[] = {0, 8, valuesStart - 1, size, size + 1, 0xFFFFFFFF};
+    for (size_t i = 0; i < std::size(garbage); ++i) {
+        PatchDword(bytes, 20 + i * 12 + 4, garbage[i]);
+    }
+    Deliver(bytes);
+    const Notification& n = Only();
+    ASSERT_EQ(6u, n.texts.size());
+    EXPECT_EQ("42", n.texts[0].valueText);
+    EXPECT_EQ("text", n.texts[1].valueText);
+    EXPECT_EQ("On", n.texts[5].valueText);
+}
+
+TEST_F(DataStreamTest, SequenceGoesOnAfterTheValueAnOffsetPointedAt) {
+    // The second value's offset points at the third; the third's is garbage, so it is read after
+    // the second, which is the fourth; the fourth's offset is honoured again.
+    std::vector<BYTE> bytes = DataStreamBytes({{1, kGood, Value(StreamWriter().I4(1))},
+                                               {2, kGood, Value(StreamWriter().I4(2))},
+                                               {3, kGood, Value(StreamWriter().I4(3))},
+                                               {4, kGood, Value(StreamWriter().I4(4))}});
+    PatchDword(bytes, 20 + 1 * 12 + 4, DwordAt(bytes, 20 + 2 * 12 + 4));
+    PatchDword(bytes, 20 + 2 * 12 + 4, 3);
+    Deliver(bytes);
+    const Notification& n = Only();
+    ASSERT_EQ(4u, n.texts.size());
+    EXPECT_EQ("1", n.texts[0].valueText);
+    EXPECT_EQ("3", n.texts[1].valueText);
+    EXPECT_EQ("4", n.texts[2].valueText);
+    EXPECT_EQ("4", n.texts[3].valueText);
 }
 
 TEST_F(DataStreamTest, ArrayBoundsAreCheckedBeforeAllocating) {

@@ -88,8 +88,26 @@ TEST(DataStreamTextsTest, ListedScalarsUseTheSystemConversion) {
     SysFreeString(referenced);
 }
 
+TEST(DataStreamTextsTest, DoubleCurrencyAndDateUseTheSystemConversion) {
+    Value real;
+    real->vt = VT_R8;
+    real->dblVal = 1234.5678901234;  // more digits than a VT_R4 holds
+    EXPECT_EQ("1234.5678901234", TextOf(real));
+    Value money;
+    money->vt = VT_CY;
+    money->cyVal.int64 = -123400;  // four implied decimals
+    EXPECT_EQ("-12.34", TextOf(money));
+    SYSTEMTIME st = {2024, 3, 5, 15, 8, 30, 0, 0};
+    Value date;
+    date->vt = VT_DATE;
+    ASSERT_TRUE(SystemTimeToVariantTime(&st, &date->date));
+    const std::string text = TextOf(date);
+    EXPECT_NE(std::string::npos, text.find("2024")) << text;
+    EXPECT_NE(std::string::npos, text.find("30")) << text;
+}
+
 TEST(DataStreamTextsTest, OtherScalarsHaveNoText) {
-    for (VARTYPE type : {VT_EMPTY, VT_NULL, VT_R8, VT_CY, VT_DATE, VT_ERROR, VT_I8, VT_INT, VT_DECIMAL}) {
+    for (VARTYPE type : {VT_EMPTY, VT_NULL, VT_ERROR, VT_I8, VT_INT, VT_DECIMAL}) {
         Value value;
         value->vt = type;
         EXPECT_EQ("<skipped>", TextOf(value)) << type;
@@ -133,12 +151,12 @@ TEST(DataStreamTextsTest, OtherArraysJoinElementsWithBars) {
     EXPECT_EQ("1| -2| 3", TextOf(shorts));
 }
 
-TEST(DataStreamTextsTest, SkippedItemsKeepTheirRowsAndOthersGetQuality) {
+TEST(DataStreamTextsTest, SkippedItemsKeepTheirValuesButShowTheirQuality) {
     Value values[3];
     values[0]->vt = VT_I4;
     values[0]->lVal = 42;
-    values[1]->vt = VT_R8;
-    values[1]->dblVal = 1.5;
+    values[1]->vt = VT_ERROR;
+    values[1]->scode = DISP_E_PARAMNOTFOUND;
     values[2]->vt = VT_BOOL;
     const OPCITEMHEADER2 items[3] = {{4, 0, 0xC0, 0}, {5, 0, 0x18, 0}, {6, 0, 0x56, 0}};
     const OPCGROUPHEADER header = {0, 3, 1, 0, S_OK};
@@ -150,6 +168,7 @@ TEST(DataStreamTextsTest, SkippedItemsKeepTheirRowsAndOthersGetQuality) {
     EXPECT_EQ(QualityText(0xC0), texts[0].qualityText);
     EXPECT_TRUE(texts[1].bSkipped);
     EXPECT_EQ(5u, texts[1].hClient);
+    EXPECT_EQ(QualityText(0x18), texts[1].qualityText);
     EXPECT_EQ("Off", texts[2].valueText);
     EXPECT_EQ(QualityText(0x56), texts[2].qualityText);
 }

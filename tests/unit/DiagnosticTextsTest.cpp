@@ -311,6 +311,17 @@ TEST_F(ValueTextsBoundsTest, ArrayOfAnotherTypeThanDeclaredGivesOneFailureText) 
     numbers->vt = VT_ARRAY | VT_I4;  // cleared as what it is
 }
 
+TEST_F(ValueTextsBoundsTest, DecimalsThatAreNoNumbersGiveAFailureText) {
+    DECIMAL good;
+    ASSERT_EQ(S_OK, VarDecFromI4(-5, &good));
+    DECIMAL bigScale = good;
+    bigScale.scale = 255;  // the system's conversion would index its tables with it
+    DECIMAL oddSign = good;
+    oddSign.sign = 0x7F;
+    SetArray(m_value, VT_DECIMAL, MakeArray<DECIMAL>(VT_DECIMAL, {good, bigScale, oddSign}));
+    EXPECT_EQ((Texts{"-5", ResultText(DISP_E_OVERFLOW), ResultText(DISP_E_OVERFLOW)}), ValueTexts(*m_value, ""));
+}
+
 TEST_F(ValueTextsBoundsTest, HugeArrayIsCutWithAMarker) {
     SetArray(m_value, VT_UI1, SafeArrayCreateVector(VT_UI1, 0, 1000000));
     const Texts texts = ValueTexts(*m_value, "| ");

@@ -28,6 +28,63 @@ std::vector<std::string> SplitCrLf(const std::string& text) {
     return lines;
 }
 
+// A viewer window on a thread of its own that stops pumping messages right after its creation.
+// It pumps again when released, or on its own after kHungForMs, so that a program waiting for
+// it cannot hang the test run.
+class HungViewer {
+  public:
+    static constexpr DWORD kHungForMs = 6000;
+
+    HungViewer()
+        : m_ready(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_release(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        m_thread = CreateThread(nullptr, 0, &HungViewer::Run, this, 0, nullptr);
+        WaitForSingleObject(m_ready, 5000);
+    }
+    ~HungViewer() {
+        SetEvent(m_release);
+        if (m_hWnd)
+            PostMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        WaitForSingleObject(m_thread, 10000);
+        CloseHandle(m_thread);
+        CloseHandle(m_release);
+        CloseHandle(m_ready);
+    }
+    HungViewer(const HungViewer&) = delete;
+    HungViewer& operator=(const HungViewer&) = delete;
+
+    HWND Window() const { return m_hWnd; }
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_COPYDATA)
+            return TRUE;
+        if (message == WM_DESTROY)
+            PostQuitMessage(0);
+        return DefWindowProcA(hWnd, message, wParam, lParam);
+    }
+    static DWORD WINAPI Run(void* param) {
+        auto* self = static_cast<HungViewer*>(param);
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &HungViewer::WindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "ZZHungTraceViewer";
+        RegisterClassA(&wc);  // fails harmlessly when registered before
+        self->m_hWnd = CreateWindowExA(0, wc.lpszClassName, "DXMTrace", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                       wc.hInstance, nullptr);
+        SetEvent(self->m_ready);
+        WaitForSingleObject(self->m_release, kHungForMs);  // not pumping: sent messages wait
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        return 0;
+    }
+
+    HANDLE m_ready;
+    HANDLE m_release;
+    HANDLE m_thread = nullptr;
+    HWND m_hWnd = nullptr;
+};
+
 }  // namespace
 
 class TraceTest : public testing::Test {
@@ -140,6 +197,20 @@ TEST_F(TraceTest, ViewerClosedDuringTheRunIsForgotten) {
     TraceCapture replacement;
     Trace("not searched again");
     EXPECT_TRUE(replacement.Records().empty());
+}
+
+TEST_F(TraceTest, ViewerThatStopsPumpingIsGivenUpAfterAboutASecond) {
+    HungViewer viewer;
+    ASSERT_NE(nullptr, viewer.Window());
+    ASSERT_EQ(viewer.Window(), TraceInit());
+    const DWORD start = GetTickCount();
+    Trace("first line");
+    const DWORD first = GetTickCount() - start;
+    Trace("second line");
+    TraceBegin();
+    const DWORD rest = GetTickCount() - start - first;
+    EXPECT_LT(first, 3000u) << "waited for the hung viewer";
+    EXPECT_LT(rest, 200u) << "a viewer that did not answer is forgotten";
 }
 
 class SystemInfoTextTest : public testing::Test {

@@ -64,10 +64,15 @@ HRESULT OpcConnection::PollServerStatus() {
     const HRESULT hr = server->GetStatus(&status);
     m_bPolling = false;
     if (status) {
+        // The task allocator is the one CoTaskMemFree uses: it serves when the link has none.
         IMalloc* malloc = m_link.GetMalloc();
-        if (status->szVendorInfo)
+        if (malloc) {
             malloc->Free(status->szVendorInfo);
-        malloc->Free(status);
+            malloc->Free(status);
+        } else {
+            CoTaskMemFree(status->szVendorInfo);
+            CoTaskMemFree(status);
+        }
     }
     // Other failures and the state itself say nothing about the link: the server answered.
     return Checked(hr);

@@ -68,8 +68,7 @@ HRESULT ListLocalServers(std::vector<CatalogServer>* servers) {
     if (FAILED(hr)) {
         return hr;
     }
-    // One category at a time: asked for both at once, a server must implement only one of them,
-    // but some category managers answer only the first.
+    // Each category on its own, then merged: a server registered in both is listed once.
     std::vector<CLSID> found;
     for (CATID category : {CATID_OPCDAServer10, CATID_OPCDAServer20}) {
         ComPtr<IEnumGUID> classes;

@@ -2,41 +2,32 @@
 
 #include <commctrl.h>
 
-#include "opc/OpcServerLink.h"
+#include "framework/Views.h"
+#include "opc/DiagnosticTexts.h"
 
 namespace {
 
-// The system's text for a failure, without its line break; the code itself when there is none.
+// The failure on one line: its name and the system's text, as the other error texts give them.
 std::string FailureText(HRESULT hr) {
-    char* system = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                   static_cast<DWORD>(hr), 0, reinterpret_cast<LPSTR>(&system), 0, nullptr);
-    std::string text = system ? system : "";
-    LocalFree(system);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    char code[16];
-    wsprintfA(code, "%08lX", static_cast<unsigned long>(hr));
-    return text.empty() ? std::string("Fehler ") + code : text + " (" + code + ")";
+    std::string text = ResultText(hr);
+    const size_t lineBreak = text.find('\n');
+    if (lineBreak != std::string::npos)
+        text.replace(lineBreak, 1, ": ");
+    return text;
 }
 
-void AddColumn(HWND list, int index, const char* title, int width) {
-    LVCOLUMNA column = {};
-    column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.pszText = const_cast<char*>(title);
-    column.cx = width;
-    ListView_InsertColumn(list, index, &column);
+CListCtrl ServerList(HWND dialog) {
+    return CListCtrl(::GetDlgItem(dialog, IDC_CHOOSER_LIST));
 }
 
 }  // namespace
 
 BOOL CServerChooserDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    HWND list = ::GetDlgItem(m_hWnd, IDC_CHOOSER_LIST);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
-    AddColumn(list, 0, "ProgID", 170);
-    AddColumn(list, 1, "Beschreibung", 250);
+    CListCtrl list = ServerList(m_hWnd);
+    ListView_SetExtendedListViewStyle(list.m_hWnd, LVS_EX_FULLROWSELECT);
+    list.InsertColumn(0, "ProgID", LVCFMT_LEFT, 170);
+    list.InsertColumn(1, "Beschreibung", LVCFMT_LEFT, 250);
     SendDlgItemMessageA(m_hWnd, IDC_CHOOSER_HOST, EM_LIMITTEXT, 255, 0);
     Search();
     return TRUE;
@@ -76,23 +67,18 @@ void CServerChooserDlg::Search() {
 }
 
 void CServerChooserDlg::ShowList() {
-    HWND list = ::GetDlgItem(m_hWnd, IDC_CHOOSER_LIST);
-    ListView_DeleteAllItems(list);
+    CListCtrl list = ServerList(m_hWnd);
+    list.DeleteAllItems();
     for (size_t i = 0; i < m_servers.size(); ++i) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = static_cast<int>(i);
-        item.pszText = const_cast<char*>(m_servers[i].progId.c_str());
-        const int row = ListView_InsertItem(list, &item);
-        ListView_SetItemText(list, row, 1, const_cast<char*>(m_servers[i].description.c_str()));
+        const int row = list.InsertItem(static_cast<int>(i), m_servers[i].progId.c_str());
+        list.SetItemText(row, 1, m_servers[i].description.c_str());
     }
-    if (!m_servers.empty()) {
-        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    }
+    if (!m_servers.empty())
+        list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 void CServerChooserDlg::OnOK() {
-    const int row = ListView_GetNextItem(::GetDlgItem(m_hWnd, IDC_CHOOSER_LIST), -1, LVNI_SELECTED);
+    const int row = ServerList(m_hWnd).GetNextItem(-1, LVNI_SELECTED);
     if (row < 0 || static_cast<size_t>(row) >= m_servers.size()) {
         MessageBeep(MB_ICONEXCLAMATION);  // nothing chosen: the dialog stays
         return;

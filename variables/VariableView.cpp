@@ -86,10 +86,8 @@ void CVariableView::Refresh() {
 }
 
 int CVariableView::AddVariable(const std::string& name, const std::string& address, VariableRecord record) {
-    NoteSelection();
-    int r = m_model.AddVariable(name, address, std::move(record));
-    Refresh();
-    return r;
+    RowChange change(this);
+    return m_model.AddVariable(name, address, std::move(record));
 }
 
 std::string CVariableView::MakeUniqueName(const std::string& name) {
@@ -97,41 +95,34 @@ std::string CVariableView::MakeUniqueName(const std::string& name) {
 }
 
 int CVariableView::Commit() {
-    NoteSelection();
-    int r = m_model.Commit();
-    Refresh();
-    return r;
+    RowChange change(this);
+    return m_model.Commit();
 }
 
 void CVariableView::RenameVariable(const std::string& name, int row) {
-    NoteSelection();
+    RowChange change(this);
     m_model.RenameVariable(name, row);
-    Refresh();
 }
 
 int CVariableView::DiscardPending() {
-    NoteSelection();
+    RowChange change(this);
     m_model.DiscardPending();
-    Refresh();
     return 0;
 }
 
 int CVariableView::DeleteAll() {
-    NoteSelection();
+    RowChange change(this);
     m_model.DeleteAll();
-    Refresh();
     return 0;
 }
 
 int CVariableView::DeleteSelected() {
-    NoteSelection();
+    RowChange change(this);
     std::vector<int> rows;
     for (int i = ListView_GetNextItem(m_hWnd, -1, LVNI_SELECTED); i >= 0;
          i = ListView_GetNextItem(m_hWnd, i, LVNI_SELECTED))
         rows.push_back(i);
-    int n = m_model.DeleteSelected(rows);
-    Refresh();
-    return n;
+    return m_model.DeleteSelected(rows);
 }
 
 void CVariableView::EditName() {
@@ -141,17 +132,15 @@ void CVariableView::EditName() {
     CEditNameDlg dlg(m_model.Row(row).name);
     if (dlg.DoModal() != IDOK)
         return;
-    NoteSelection();
+    RowChange change(this);
     if (m_model.EditName(row, dlg.m_name) == EditNameResult::TooLong)
         AppMessageBox(m_hWnd, "Variablenname zu lang!", nullptr, MB_OK);
-    Refresh();
 }
 
 int CVariableView::ExportAll() {
     // After the run's one hand-over there is nowhere to write to: the rows stay.
-    NoteSelection();
-    int r = m_model.ExportAll(g_pConversionSettings);
-    Refresh();
+    RowChange change(this);
+    const int r = m_model.ExportAll(g_pConversionSettings);
     return r < 0 ? r : 0;
 }
 

@@ -63,6 +63,18 @@ class CVariableView : public CListView, public VariableSink {
     void RestoreSelection();
     // Shows the model's rows again (count and texts).
     void Refresh();
+    // Around every change of the model's rows: the selection is noted before, the rows are shown
+    // again after.
+    class RowChange {
+      public:
+        explicit RowChange(CVariableView* view) : m_view(view) { m_view->NoteSelection(); }
+        ~RowChange() { m_view->Refresh(); }
+        RowChange(const RowChange&) = delete;
+        RowChange& operator=(const RowChange&) = delete;
+
+      private:
+        CVariableView* m_view;
+    };
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW* draw);
     void OnDelete(UINT id);
     void OnEditName(UINT id);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "simserver/SimClassFactory.h"
-#include "simserver/SimGroup.h"
+#include "simserver/SimControl.h"
 #include "simserver/SimLog.h"
 #include "simserver/SimModule.h"
 #include "simserver/SimNotifyWindow.h"
@@ -95,7 +95,7 @@ STDAPI DllInstall(BOOL bInstall, LPCWSTR pszCmdLine) {
 }
 
 DWORD __cdecl ZZSim_GetLog(char* buffer, DWORD cbBuffer) {
-    std::string text = SimLog::Text();
+    std::string text = SimControl::Log();
     if (buffer && cbBuffer > 0) {
         size_t n = text.size() < cbBuffer - 1 ? text.size() : cbBuffer - 1;
         memcpy(buffer, text.data(), n);
@@ -105,53 +105,19 @@ DWORD __cdecl ZZSim_GetLog(char* buffer, DWORD cbBuffer) {
 }
 
 void __cdecl ZZSim_ClearLog() {
-    SimLog::Clear();
+    SimControl::ClearLog();
 }
 
 void __cdecl ZZSim_GetCounters(ZZSimCounters* pCounters) {
-    if (!pCounters || pCounters->cbSize == 0) {
-        return;
-    }
-    ZZSimCounters snapshot = SimLog::Snapshot();
-    DWORD size = pCounters->cbSize < sizeof(snapshot) ? pCounters->cbSize : sizeof(snapshot);
-    memcpy(pCounters, &snapshot, size);
-    pCounters->cbSize = size;
+    SimControl::GetCounters(pCounters);
 }
 
 HRESULT __cdecl ZZSim_EmitStream(DWORD dwConnection, UINT cfFormat, const void* pData, DWORD cbData) {
-    SimGroup* target = nullptr;
-    DWORD chosen = 0;
-    for (SimGroup* group : SimGroup::LiveGroups()) {
-        for (DWORD connection : group->Connections()) {
-            // Connection numbers only grow, so the highest live one is the most recent.
-            if (dwConnection ? connection == dwConnection : connection > chosen) {
-                target = group;
-                chosen = connection;
-            }
-        }
-    }
-    if (!target) {
-        return CONNECT_E_NOCONNECTION;
-    }
-    return target->EmitRaw(chosen, static_cast<CLIPFORMAT>(cfFormat), pData, cbData);
+    return SimControl::EmitStream(dwConnection, cfFormat, pData, cbData);
 }
 
 HRESULT __cdecl ZZSim_NotifyNow(DWORD hServerGroup) {
-    // By handle, not by pointer: a tick may end in the client releasing another group.
-    std::vector<OPCHANDLE> handles;
-    for (SimGroup* group : SimGroup::LiveGroups()) {
-        if (hServerGroup == 0 || group->ServerHandle() == hServerGroup) {
-            handles.push_back(group->ServerHandle());
-        }
-    }
-    for (OPCHANDLE handle : handles) {
-        if (SimGroup* group = SimGroup::Find(handle)) {
-            group->AddRef();
-            group->Tick();
-            group->Release();
-        }
-    }
-    return handles.empty() ? S_FALSE : S_OK;
+    return SimControl::NotifyNow(hServerGroup);
 }
 
 HRESULT __cdecl ZZSim_RegisterProfile(const char* progId, const char* clsid, const char* configPath, BOOL bPerUser) {
@@ -179,7 +145,7 @@ HRESULT __cdecl ZZSim_UnregisterProfile(const char* progId, const char* clsid, B
 }
 
 void __cdecl ZZSim_SetDisconnected(BOOL bDisconnected) {
-    SimSetDisconnected(bDisconnected != FALSE);
+    SimControl::SetDisconnected(bDisconnected != FALSE);
 }
 
 }  // extern "C"

@@ -4,6 +4,13 @@ namespace {
 HINSTANCE g_hInstance = nullptr;
 LONG g_objects[static_cast<int>(SimObjectKind::Count)] = {};
 LONG g_locks = 0;
+void (*g_idleCallback)() = nullptr;
+
+void CheckIdle() {
+    if (g_idleCallback && SimModule::Busy() == 0) {
+        g_idleCallback();
+    }
+}
 }  // namespace
 
 namespace SimModule {
@@ -34,6 +41,7 @@ void ObjectCreated(SimObjectKind kind) {
 
 void ObjectDestroyed(SimObjectKind kind) {
     InterlockedDecrement(&g_objects[static_cast<int>(kind)]);
+    CheckIdle();
 }
 
 LONG LiveObjects(SimObjectKind kind) {
@@ -45,6 +53,7 @@ void Lock(bool bLock) {
         InterlockedIncrement(&g_locks);
     } else {
         InterlockedDecrement(&g_locks);
+        CheckIdle();
     }
 }
 
@@ -58,6 +67,18 @@ bool CanUnload() {
         total += n;
     }
     return total == 0;
+}
+
+LONG Busy() {
+    LONG total = g_locks;
+    for (int kind = 0; kind < static_cast<int>(SimObjectKind::Count); ++kind) {
+        total += kind == static_cast<int>(SimObjectKind::ClassFactory) ? 0 : g_objects[kind];
+    }
+    return total;
+}
+
+void SetIdleCallback(void (*callback)()) {
+    g_idleCallback = callback;
 }
 
 }  // namespace SimModule

@@ -1,10 +1,10 @@
 #pragma once
-// Module-wide state of the simulator DLL: its handle, the live COM objects (which decide
-// DllCanUnloadNow) and the server lock count.
+// Module-wide state of the simulator (DLL or EXE): its handle, the live COM objects (which decide
+// DllCanUnloadNow, or when the EXE ends) and the server lock count.
 #include <windows.h>
 #include <string>
 
-enum class SimObjectKind { Server, Group, Enumerator, ClassFactory, Count };
+enum class SimObjectKind { Server, Group, Enumerator, ClassFactory, Control, Count };
 
 namespace SimModule {
 void SetInstance(HINSTANCE hInstance);
@@ -17,6 +17,10 @@ LONG LiveObjects(SimObjectKind kind);
 void Lock(bool bLock);
 LONG Locks();
 bool CanUnload();
+// Objects and locks that keep ZZSimServer.exe running (registered class objects do not).
+LONG Busy();
+// Called on the thread that released the last object or lock, when Busy() has dropped to 0.
+void SetIdleCallback(void (*callback)());
 }  // namespace SimModule
 
 // Member of every COM object of the DLL: counts it as live for exactly its lifetime.

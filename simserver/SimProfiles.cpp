@@ -74,6 +74,16 @@ std::vector<SimProfile> SimProfiles::BuiltIn() {
             Make(kZZSimFlatProgId, CLSID_ZZSimFlat, "flat.cfg", "ZZSim OPC DA 1.0 Simulation Server (flat)")};
 }
 
+std::vector<SimProfile> SimProfiles::BuiltInLocal() {
+    std::vector<SimProfile> profiles = {
+        Make(kZZSimExeProgId, CLSID_ZZSimOpcServerExe, "plant.cfg", "ZZSim OPC DA 1.0 Simulation Server (EXE)"),
+        Make(kZZSimFlatExeProgId, CLSID_ZZSimFlatExe, "flat.cfg", "ZZSim OPC DA 1.0 Simulation Server (flat, EXE)")};
+    for (SimProfile& profile : profiles) {
+        profile.bLocalServer = true;
+    }
+    return profiles;
+}
+
 bool SimProfiles::ForRegistration(std::vector<SimProfile>* pProfiles, std::string* pError) {
     *pProfiles = BuiltIn();
     std::ifstream file(SimModule::ModuleDirectory() + kProfilesFile);

@@ -11,11 +11,14 @@ struct SimProfile {
     std::string versionIndependentProgId;  // "Vendor.Name"
     std::string description;
     std::string configFile;  // absolute, or relative to the DLL's folder
+    bool bLocalServer = false;  // served by ZZSimServer.exe (LocalServer32), not the DLL
 };
 
 class SimProfiles {
   public:
     static std::vector<SimProfile> BuiltIn();
+    // The profiles ZZSimServer.exe serves: the built-in ones under their own CLSIDs and ProgIDs.
+    static std::vector<SimProfile> BuiltInLocal();
     // The built-in profiles plus those of ZZSimProfiles.cfg; false with a message for a bad file.
     static bool ForRegistration(std::vector<SimProfile>* pProfiles, std::string* pError);
     // The profile a class object is asked for: built in, or registered with this very DLL.

@@ -68,6 +68,25 @@ LONG SimRegistrar::DeleteTree(HKEY root, const std::string& path) {
     return RegDeleteKeyA(root, path.c_str());
 }
 
+bool SimRegistrar::SetServerPath(HKEY root, const std::string& clsidKey, bool bLocalServer) {
+    if (bLocalServer) {
+        return SetValue(root, clsidKey + "\\LocalServer32", nullptr, "\"" + SimModule::ModulePath() + "\"");
+    }
+    return SetValue(root, clsidKey + "\\InprocServer32", nullptr, SimModule::ModulePath()) &&
+           SetValue(root, clsidKey + "\\InprocServer32", "ThreadingModel", "Apartment");
+}
+
+HRESULT SimRegistrar::RegisterPlainClass(HKEY root, REFCLSID clsid, const std::string& description) {
+    const std::string clsidKey = "CLSID\\" + SimProfiles::ClsidText(clsid);
+    bool bOk = root && SetValue(root, clsidKey, nullptr, description) && SetServerPath(root, clsidKey, true);
+    return bOk ? S_OK : SELFREG_E_CLASS;
+}
+
+HRESULT SimRegistrar::UnregisterPlainClass(HKEY root, REFCLSID clsid) {
+    LONG rc = root ? DeleteTree(root, "CLSID\\" + SimProfiles::ClsidText(clsid)) : ERROR_INVALID_HANDLE;
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? S_OK : SELFREG_E_CLASS;
+}
+
 HRESULT SimRegistrar::Register(HKEY root, const SimProfile& profile) {
     if (!root) {
         return SELFREG_E_CLASS;
@@ -84,8 +103,7 @@ HRESULT SimRegistrar::Register(HKEY root, const SimProfile& profile) {
                SetValue(root, clsidKey, nullptr, profile.description) &&
                SetValue(root, clsidKey, "Config", SimProfiles::AbsoluteConfigPath(profile)) &&
                SetValue(root, clsidKey + "\\ProgID", nullptr, progId) &&
-               SetValue(root, clsidKey + "\\InprocServer32", nullptr, SimModule::ModulePath()) &&
-               SetValue(root, clsidKey + "\\InprocServer32", "ThreadingModel", "Apartment") &&
+               SetServerPath(root, clsidKey, profile.bLocalServer) &&
                SetValue(root, clsidKey + "\\Implemented Categories\\" + category, nullptr, "");
     if (bOk && viProgId != progId) {
         // Wine's CLSIDFromProgID does not follow CurVer, so the version-independent key needs its own CLSID.

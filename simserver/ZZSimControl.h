@@ -15,6 +15,25 @@ constexpr const char kZZSimVersionIndependentProgId[] = "ZZSim.OpcServer";
 constexpr const char kZZSimFlatProgId[] = "ZZSim.Flat.1";
 constexpr const char kZZSimFlatVersionIndependentProgId[] = "ZZSim.Flat";
 constexpr const char kZZSimDllName[] = "ZZSimServer.dll";
+
+// The same profiles served out-of-process by ZZSimServer.exe (LocalServer32), and its control
+// object (IZZSimControl, declared in ZZSimControl.idl) for tests in another process.
+inline constexpr CLSID CLSID_ZZSimOpcServerExe = {0x290401E9,
+                                                  0xB263,
+                                                  0x4380,
+                                                  {0x80, 0x1D, 0x61, 0x9B, 0xDB, 0xCE, 0x09, 0x6F}};
+inline constexpr CLSID CLSID_ZZSimFlatExe = {0x2FE5EAFF,
+                                             0xD90D,
+                                             0x4B62,
+                                             {0x83, 0xBF, 0xED, 0x4A, 0xBC, 0x80, 0x0D, 0x98}};
+inline constexpr CLSID CLSID_ZZSimControl = {0x77271C0C,
+                                             0xC69F,
+                                             0x448B,
+                                             {0xB2, 0x63, 0xCC, 0xC1, 0x4A, 0x25, 0xF0, 0x58}};
+constexpr const char kZZSimExeProgId[] = "ZZSim.OpcServerExe.1";
+constexpr const char kZZSimExeVersionIndependentProgId[] = "ZZSim.OpcServerExe";
+constexpr const char kZZSimFlatExeProgId[] = "ZZSim.FlatExe.1";
+constexpr const char kZZSimExeName[] = "ZZSimServer.exe";
 // Environment variable naming the config file every server created afterwards reads.
 constexpr const char kZZSimConfigVariable[] = "ZZSIM_CONFIG";
 

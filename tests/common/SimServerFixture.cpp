@@ -22,16 +22,20 @@ bool ProgIdResolves(const wchar_t* progId) {
 
 }  // namespace
 
-std::string SimServerFixture::FindDll() {
+std::string SimHostName(const ::testing::TestParamInfo<SimHost>& info) {
+    return info.param == SimHost::InProcess ? "InProcess" : "LocalServer";
+}
+
+std::string SimServerFixture::FindBuildFile(const char* name) {
     char buffer[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("ZZSIM_DLL", buffer, MAX_PATH) > 0 && FileExists(buffer)) {
+    if (strcmp(name, kZZSimDllName) == 0 && GetEnvironmentVariableA("ZZSIM_DLL", buffer, MAX_PATH) > 0 &&
+        FileExists(buffer)) {
         return buffer;
     }
     GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    // Test programs live in <build>/tests, the DLL in <build>.
     std::string folder = Folder(buffer);
     std::string parent = Folder(folder.substr(0, folder.size() - 1));
-    for (const std::string& candidate : {parent + kZZSimDllName, folder + kZZSimDllName}) {
+    for (const std::string& candidate : {parent + name, folder + name}) {
         if (FileExists(candidate)) {
             return candidate;
         }
@@ -39,17 +43,100 @@ std::string SimServerFixture::FindDll() {
     return std::string();
 }
 
+const char* SimServerFixture::ProgId() const {
+    return Host() == SimHost::InProcess ? kZZSimProgId : kZZSimExeProgId;
+}
+
+const char* SimServerFixture::VersionIndependentProgId() const {
+    return Host() == SimHost::InProcess ? kZZSimVersionIndependentProgId : kZZSimExeVersionIndependentProgId;
+}
+
+std::wstring SimServerFixture::ProgIdW() const {
+    const std::string progId = ProgId();
+    return std::wstring(progId.begin(), progId.end());
+}
+
 void SimServerFixture::SetUp() {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ASSERT_TRUE(SUCCEEDED(hr)) << "CoInitializeEx: 0x" << std::hex << hr;
     m_bComInitialized = true;
-    m_dllPath = FindDll();
+    if (Host() == SimHost::LocalServer) {
+        StartLocalServer();
+        return;
+    }
+    m_dllPath = FindBuildFile(kZZSimDllName);
     ASSERT_FALSE(m_dllPath.empty()) << kZZSimDllName << " not found next to the test program's folder";
     m_hDll = LoadLibraryA(m_dllPath.c_str());
     ASSERT_NE(nullptr, m_hDll) << "LoadLibrary " << m_dllPath << ": " << GetLastError();
     ClearLog();
     SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
     RegisterServer();
+}
+
+namespace {
+
+HRESULT RegisterProxyDll(const std::string& path) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    auto registerServer =
+        reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+    HRESULT hr = registerServer ? registerServer() : E_NOINTERFACE;
+    FreeLibrary(module);
+    return hr;
+}
+
+DWORD RunAndWait(const std::string& commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return GetLastError();
+    }
+    WaitForSingleObject(process.hProcess, 30000);
+    DWORD code = 1;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+}  // namespace
+
+void SimServerFixture::StartLocalServer() {
+    // Once per test program: the registrations stay in the build's own Wine prefix.
+    static bool s_bRegistered = false;
+    if (!s_bRegistered) {
+        for (const char* name : {"ZZOpcProxy.dll", "ZZSimControlPS.dll"}) {
+            const std::string path = FindBuildFile(name);
+            ASSERT_FALSE(path.empty()) << name << " not found";
+            ASSERT_EQ(S_OK, RegisterProxyDll(path)) << name;
+        }
+        const std::string exe = FindBuildFile(kZZSimExeName);
+        ASSERT_FALSE(exe.empty()) << kZZSimExeName << " not found";
+        ASSERT_EQ(0u, RunAndWait("\"" + exe + "\" /RegServer")) << exe << " /RegServer";
+        s_bRegistered = true;
+    }
+    HRESULT hr = CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),
+                                  reinterpret_cast<void**>(m_control.GetAddressOf()));
+    ASSERT_EQ(S_OK, hr) << "the simulator's control object";
+    ClearLog();
+    UseRegisteredConfig();
+}
+
+void SimServerFixture::KillServerProcess() {
+    ASSERT_TRUE(m_control) << "only a local server has a process of its own";
+    DWORD pid = 0;
+    ASSERT_EQ(S_OK, m_control->GetProcessId(&pid));
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    ASSERT_NE(nullptr, process);
+    EXPECT_TRUE(TerminateProcess(process, 3));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+    CloseHandle(process);
+    // Releasing a proxy of a dead process must neither hang nor crash.
+    m_control.Reset();
 }
 
 void SimServerFixture::RegisterServer() {
@@ -87,7 +174,7 @@ void SimServerFixture::UnregisterServer() {
 }
 
 void SimServerFixture::TearDown() {
-    if (m_hDll) {
+    if (m_control || m_hDll) {
         SetDisconnected(false);
         // Timers and wake-ups still queued for objects already gone must find nothing to do.
         PumpFor(20);
@@ -95,8 +182,11 @@ void SimServerFixture::TearDown() {
         EXPECT_EQ(0, counters.nServers) << "servers left alive";
         EXPECT_EQ(0, counters.nGroups) << "groups left alive";
         EXPECT_EQ(0, counters.nEnumerators) << "enumerators left alive";
-        UnregisterServer();
+        if (m_hDll) {
+            UnregisterServer();
+        }
     }
+    m_control.Reset();
     SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
     for (const std::string& file : m_tempFiles) {
         DeleteFileA(file.c_str());
@@ -124,14 +214,33 @@ std::string SimServerFixture::WriteTempConfig(const std::string& text) {
 }
 
 void SimServerFixture::UseConfig(const std::string& text) {
-    SetEnvironmentVariableA(kZZSimConfigVariable, WriteTempConfig(text).c_str());
+    const std::string path = WriteTempConfig(text);
+    SetEnvironmentVariableA(kZZSimConfigVariable, path.c_str());
+    if (m_control) {
+        EXPECT_EQ(S_OK, m_control->SetConfigPath(path.c_str()));
+    }
 }
 
 void SimServerFixture::UseRegisteredConfig() {
     SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
+    if (m_control) {
+        EXPECT_EQ(S_OK, m_control->SetConfigPath(""));
+    }
 }
 
 std::string SimServerFixture::Log() const {
+    if (m_control) {
+        LPWSTR text = nullptr;
+        EXPECT_EQ(S_OK, m_control->GetLog(&text));
+        std::string copy;
+        const int n = text ? WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr) : 0;
+        if (n > 1) {
+            copy.resize(n - 1);
+            WideCharToMultiByte(CP_UTF8, 0, text, -1, &copy[0], n, nullptr, nullptr);
+        }
+        CoTaskMemFree(text);
+        return copy;
+    }
     auto getLog = Export<ZZSimGetLogFn>("ZZSim_GetLog");
     DWORD size = getLog(nullptr, 0);
     std::string text(size, '\0');
@@ -156,6 +265,10 @@ std::vector<std::string> SimServerFixture::LogLines(const std::string& prefix) c
 }
 
 void SimServerFixture::ClearLog() const {
+    if (m_control) {
+        m_control->ClearLog();
+        return;
+    }
     Export<ZZSimClearLogFn>("ZZSim_ClearLog")();
 }
 
@@ -163,25 +276,41 @@ ZZSimCounters SimServerFixture::Counters() const {
     ZZSimCounters counters;
     memset(&counters, 0, sizeof(counters));
     counters.cbSize = sizeof(counters);
+    if (m_control) {
+        EXPECT_EQ(S_OK, m_control->GetCounters(sizeof(counters), reinterpret_cast<BYTE*>(&counters)));
+        return counters;
+    }
     Export<ZZSimGetCountersFn>("ZZSim_GetCounters")(&counters);
     return counters;
 }
 
 LONG SimServerFixture::LiveObjects() const {
     ZZSimCounters counters = Counters();
-    return counters.nServers + counters.nGroups + counters.nEnumerators + counters.nClassFactories;
+    // The EXE's class objects are registered for its whole life; the DLL's exist only while used.
+    const LONG factories = Host() == SimHost::InProcess ? counters.nClassFactories : 0;
+    return counters.nServers + counters.nGroups + counters.nEnumerators + factories;
 }
 
 HRESULT SimServerFixture::EmitStream(DWORD dwConnection, UINT cfFormat, const std::vector<BYTE>& bytes) const {
+    if (m_control) {
+        return m_control->EmitStream(dwConnection, cfFormat, static_cast<DWORD>(bytes.size()), bytes.data());
+    }
     return Export<ZZSimEmitStreamFn>("ZZSim_EmitStream")(dwConnection, cfFormat, bytes.data(),
                                                          static_cast<DWORD>(bytes.size()));
 }
 
 HRESULT SimServerFixture::NotifyNow(DWORD hServerGroup) const {
+    if (m_control) {
+        return m_control->NotifyNow(hServerGroup);
+    }
     return Export<ZZSimNotifyNowFn>("ZZSim_NotifyNow")(hServerGroup);
 }
 
 void SimServerFixture::SetDisconnected(bool bDisconnected) const {
+    if (m_control) {
+        m_control->SetDisconnected(bDisconnected ? TRUE : FALSE);
+        return;
+    }
     Export<ZZSimSetDisconnectedFn>("ZZSim_SetDisconnected")(bDisconnected ? TRUE : FALSE);
 }
 
@@ -201,10 +330,12 @@ HRESULT SimServerFixture::UnregisterProfile(const char* progId, const char* clsi
 Microsoft::WRL::ComPtr<IOPCServer> SimServerFixture::CreateServer(const wchar_t* progId) {
     Microsoft::WRL::ComPtr<IOPCServer> server;
     CLSID clsid = {};
-    HRESULT hr = CLSIDFromProgID(progId, &clsid);
+    const std::wstring ownProgId = ProgIdW();
+    HRESULT hr = CLSIDFromProgID(progId ? progId : ownProgId.c_str(), &clsid);
     EXPECT_EQ(S_OK, hr) << "CLSIDFromProgID";
     if (SUCCEEDED(hr)) {
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&server));
+        const DWORD context = Host() == SimHost::InProcess ? CLSCTX_INPROC_SERVER : CLSCTX_LOCAL_SERVER;
+        hr = CoCreateInstance(clsid, nullptr, context, IID_PPV_ARGS(&server));
         EXPECT_EQ(S_OK, hr) << "CoCreateInstance";
     }
     return server;

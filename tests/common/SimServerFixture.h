@@ -10,19 +10,35 @@
 #include <gtest/gtest.h>
 #include <wrl/client.h>
 
+#include "SimControlInterface.h"
 #include "opc/OpcDa.h"
 #include "simserver/ZZSimControl.h"
 
-// SetUp: COM apartment-threaded, the DLL loaded from the build directory and registered per user
-// (HKCU\Software\Classes). Wine 8 does not look there when resolving classes, so when the ProgID
-// does not resolve afterwards the fixture registers machine-wide as well (the Wine prefix is the
-// build tree's own). TearDown checks that no simulator object is left alive, then undoes it all,
-// leaving a machine-wide registration that existed before the test as it was.
+// Where the simulator runs: as ZZSimServer.dll in the test's process, or as ZZSimServer.exe, a
+// local server reached through the proxies of ZZOpcProxy.dll.
+enum class SimHost { InProcess, LocalServer };
+std::string SimHostName(const ::testing::TestParamInfo<SimHost>& info);
+
+// SetUp, in-process: COM apartment-threaded, the DLL loaded from the build directory and
+// registered per user (HKCU\Software\Classes). Wine 8 does not look there when resolving classes,
+// so when the ProgID does not resolve afterwards the fixture registers machine-wide as well (the
+// Wine prefix is the build tree's own). TearDown checks that no simulator object is left alive,
+// then undoes it all, leaving a machine-wide registration that existed before the test as it was.
+// As a local server: the proxy/stub DLLs and the EXE are registered machine-wide once per test
+// program, and the fixture holds the EXE's control object for the test; releasing it at
+// TearDown lets the EXE end.
 class SimServerFixture : public ::testing::Test {
   protected:
     void SetUp() override;
     void TearDown() override;
 
+    virtual SimHost Host() const { return SimHost::InProcess; }
+    // The plant profile's ProgIDs on this host.
+    const char* ProgId() const;
+    const char* VersionIndependentProgId() const;
+    std::wstring ProgIdW() const;
+    // Local server only: ends the server process the hard way, as a crash would, and waits for it.
+    void KillServerProcess();
     // Writes the config text to a temporary file and makes every server created afterwards read it.
     void UseConfig(const std::string& text);
     // A temporary config file, removed at TearDown; for profiles registered with their own file.
@@ -49,7 +65,8 @@ class SimServerFixture : public ::testing::Test {
     static void PumpFor(DWORD milliseconds);
 
     // Client-side shortcuts; failures are reported through gtest and give null/empty results.
-    Microsoft::WRL::ComPtr<IOPCServer> CreateServer(const wchar_t* progId = L"ZZSim.OpcServer.1");
+    // progId NULL: the plant profile on this host.
+    Microsoft::WRL::ComPtr<IOPCServer> CreateServer(const wchar_t* progId = nullptr);
     Microsoft::WRL::ComPtr<IOPCItemMgt> AddGroup(IOPCServer* server,
                                                  DWORD rate,
                                                  OPCHANDLE* phServerGroup,
@@ -70,10 +87,13 @@ class SimServerFixture : public ::testing::Test {
     }
 
   private:
-    static std::string FindDll();
+    // A file of the build directory (test programs live in <build>/tests).
+    static std::string FindBuildFile(const char* name);
     void RegisterServer();
     void UnregisterServer();
+    void StartLocalServer();
 
+    Microsoft::WRL::ComPtr<IZZSimControl> m_control;
     bool m_bComInitialized = false;
     HMODULE m_hDll = nullptr;
     std::string m_dllPath;
@@ -121,3 +141,13 @@ class RecordingAdviseSink : public IAdviseSink {
     LONG m_cRef = 1;
     std::vector<Notification> m_notifications;
 };
+
+// A fixture whose tests run once per host: TEST_P, then ZZ_ON_BOTH_HOSTS(Fixture).
+template <class Base>
+class OnBothHosts : public Base, public ::testing::WithParamInterface<SimHost> {
+  protected:
+    SimHost Host() const override { return this->GetParam(); }
+};
+#define ZZ_ON_BOTH_HOSTS(fixture)                                                                             \
+    INSTANTIATE_TEST_SUITE_P(, fixture, ::testing::Values(SimHost::InProcess, SimHost::LocalServer), \
+                             SimHostName)

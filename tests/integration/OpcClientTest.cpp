@@ -148,7 +148,7 @@ TEST_F(ServerLinkTest, RunningOnlyServerIsNeverStarted) {
     EXPECT_EQ(before, Counters().nServers);
 }
 
-class ConnectionTest : public SimServerFixture {
+class ConnectionTest : public OnBothHosts<SimServerFixture> {
   protected:
     void SetUp() override {
         SimServerFixture::SetUp();
@@ -159,10 +159,13 @@ class ConnectionTest : public SimServerFixture {
         SimServerFixture::TearDown();
     }
     // Starts the frame; a lone /u1 connects at the first idle update.
-    void Start(const std::string& cmdLine = "/u1 ZZSim.OpcServer") {
-        m_frame.reset(new FrameHarness(cmdLine.c_str()));
+    void Start(const std::string& cmdLine = std::string()) {
+        const std::string line = cmdLine.empty() ? "/u1 " + Server() : cmdLine;
+        m_frame.reset(new FrameHarness(line.c_str()));
         m_frame->Idle();
     }
+    // The server the program connects to: the plant profile's version-independent ProgID.
+    std::string Server() const { return VersionIndependentProgId(); }
     void Notify() {
         NotifyNow();
         m_frame->Idle();
@@ -173,20 +176,21 @@ class ConnectionTest : public SimServerFixture {
     KorvaneIni m_ini{nullptr};
     std::unique_ptr<FrameHarness> m_frame;
 };
+ZZ_ON_BOTH_HOSTS(ConnectionTest);
 
-TEST_F(ConnectionTest, AutoConnectCreatesTheGroupAndClearsTheList) {
+TEST_P(ConnectionTest, AutoConnectCreatesTheGroupAndClearsTheList) {
     Start();
     ASSERT_NE(nullptr, g_pConnection);
     EXPECT_TRUE(g_pConnection->HasServer());
-    EXPECT_EQ("ZZSim.OpcServer", g_pConnection->ServerText());
+    EXPECT_EQ(Server(), g_pConnection->ServerText());
     EXPECT_EQ(100u, Counters().dwLastRequestedRate);
     EXPECT_EQ(0, g_pItemView->GetListCtrl().GetItemCount());
-    EXPECT_EQ(1, (int)LogLines("AddGroup name=\"VORUVEvozevuradeVivid\"").size());
+    EXPECT_EQ(1, (int)LogLines("AddGroup name=\"VORUVEvozevuradeVivid\"").size()) << Log();
     EXPECT_TRUE(m_frame->Frame()->m_bConnected);
     EXPECT_TRUE(m_frame->Boxes().empty());
 }
 
-TEST_F(ConnectionTest, AddedItemsShowTypeAccessAndLiveValues) {
+TEST_P(ConnectionTest, AddedItemsShowTypeAccessAndLiveValues) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Name"));
@@ -206,7 +210,7 @@ TEST_F(ConnectionTest, AddedItemsShowTypeAccessAndLiveValues) {
     EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(0, 4));
 }
 
-TEST_F(ConnectionTest, DuplicateIdSelectsTheRowAndRequestsNothing) {
+TEST_P(ConnectionTest, DuplicateIdSelectsTheRowAndRequestsNothing) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Name"));
@@ -217,7 +221,7 @@ TEST_F(ConnectionTest, DuplicateIdSelectsTheRowAndRequestsNothing) {
     EXPECT_TRUE(g_pItemView->GetListCtrl().GetItemState(0, LVIS_SELECTED));
 }
 
-TEST_F(ConnectionTest, RejectedItemOfABatchKeepsLaterHandlesOnTheirRows) {
+TEST_P(ConnectionTest, RejectedItemOfABatchKeepsLaterHandlesOnTheirRows) {
     m_config += "reject Line.Name\n";
     UseConfig(m_config);
     Start();
@@ -232,7 +236,7 @@ TEST_F(ConnectionTest, RejectedItemOfABatchKeepsLaterHandlesOnTheirRows) {
     EXPECT_NE("?", Cell(3, 3));
 }
 
-TEST_F(ConnectionTest, OfflinePausesValuesAndResumesWithoutReAdding) {
+TEST_P(ConnectionTest, OfflinePausesValuesAndResumesWithoutReAdding) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
     Notify();
@@ -253,7 +257,7 @@ TEST_F(ConnectionTest, OfflinePausesValuesAndResumesWithoutReAdding) {
 
 // The types of most real process values: a double keeps its precision, currency and dates read
 // as the system writes them for the user; each row shows its own quality.
-TEST_F(ConnectionTest, DoubleCurrencyAndDateShowValueAndQuality) {
+TEST_P(ConnectionTest, DoubleCurrencyAndDateShowValueAndQuality) {
     Start();
     std::vector<std::string> ids = {"Line.Precise", "Line.Money", "Line.When"};
     ASSERT_EQ(0, g_pConnection->AddItems(ids));
@@ -269,7 +273,7 @@ TEST_F(ConnectionTest, DoubleCurrencyAndDateShowValueAndQuality) {
 
 // A server that aligns its values to 8 bytes leaves gaps that only the item headers' offsets
 // tell; read one after the other, the values would be misread from the first gap on.
-TEST_F(ConnectionTest, PaddedValuesAreReadAtTheirOffsets) {
+TEST_P(ConnectionTest, PaddedValuesAreReadAtTheirOffsets) {
     m_config += "pad_values\n";
     UseConfig(m_config);
     Start();
@@ -284,7 +288,7 @@ TEST_F(ConnectionTest, PaddedValuesAreReadAtTheirOffsets) {
     EXPECT_EQ(QualityText(0x40), Cell(4, 4));
 }
 
-TEST_F(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
+TEST_P(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Bytes"));
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Real"));
@@ -299,7 +303,7 @@ TEST_F(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
     EXPECT_NE(std::string::npos, Cell(2, 3).find("| "));
 }
 
-TEST_F(ConnectionTest, DisconnectTearsDownInOrder) {
+TEST_P(ConnectionTest, DisconnectTearsDownInOrder) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
     SendMessageA(m_frame->Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_DISCONNECT, 0);
@@ -318,7 +322,7 @@ TEST_F(ConnectionTest, DisconnectTearsDownInOrder) {
     EXPECT_EQ(0, LiveObjects());
 }
 
-TEST_F(ConnectionTest, FailedServerStateClosesWithItsMessage) {
+TEST_P(ConnectionTest, FailedServerStateClosesWithItsMessage) {
     UseConfig(std::string(kSmallPlant) + "state failed\n");
     Start();
     ASSERT_NE(nullptr, g_pConnection);
@@ -328,9 +332,9 @@ TEST_F(ConnectionTest, FailedServerStateClosesWithItsMessage) {
     EXPECT_FALSE(m_frame->Frame()->m_bConnected);
 }
 
-TEST_F(ConnectionTest, UnknownServerStateAsksAndCancelFails) {
+TEST_P(ConnectionTest, UnknownServerStateAsksAndCancelFails) {
     UseConfig(std::string(kSmallPlant) + "state 9\n");
-    FrameHarness h("/u2 ZZSim.OpcServer");
+    FrameHarness h(("/u2 " + Server()).c_str());
     h.QueueAnswers({IDCANCEL});
     SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);
     ASSERT_EQ(1u, h.Boxes().size());
@@ -341,7 +345,7 @@ TEST_F(ConnectionTest, UnknownServerStateAsksAndCancelFails) {
     EXPECT_TRUE(g_pConnection->HasServer());
 }
 
-TEST_F(ConnectionTest, SuspendedServerIsWaitedForUntilOneTickAfterItRuns) {
+TEST_P(ConnectionTest, SuspendedServerIsWaitedForUntilOneTickAfterItRuns) {
     UseConfig(std::string(kSmallPlant) + "state suspended 1 running\n");
     std::string shown;
     std::vector<int> results;
@@ -360,7 +364,7 @@ TEST_F(ConnectionTest, SuspendedServerIsWaitedForUntilOneTickAfterItRuns) {
     EXPECT_EQ(1u, Counters().nAddGroup);
 }
 
-TEST_F(ConnectionTest, ServerThatStaysSuspendedIsTakenAsRunningOnThe51stTick) {
+TEST_P(ConnectionTest, ServerThatStaysSuspendedIsTakenAsRunningOnThe51stTick) {
     UseConfig(std::string(kSmallPlant) + "state suspended\n");
     int after50 = 0, after51 = 0;
     std::string status;
@@ -381,7 +385,7 @@ TEST_F(ConnectionTest, ServerThatStaysSuspendedIsTakenAsRunningOnThe51stTick) {
     EXPECT_TRUE(g_pConnection->HasServer());
 }
 
-TEST_F(ConnectionTest, CancelledWaitFailsTheConnect) {
+TEST_P(ConnectionTest, CancelledWaitFailsTheConnect) {
     UseConfig(std::string(kSmallPlant) + "state suspended\n");
     CDialog::SetNextInitHook([](CDialog& dlg) { dlg.PostMessage(WM_COMMAND, IDCANCEL); });
     Start();
@@ -389,9 +393,9 @@ TEST_F(ConnectionTest, CancelledWaitFailsTheConnect) {
     EXPECT_EQ(0u, Counters().nAddGroup);
 }
 
-TEST_F(ConnectionTest, RevisedRateIsOfferedForTheProjectFile) {
+TEST_P(ConnectionTest, RevisedRateIsOfferedForTheProjectFile) {
     UseConfig(std::string(kSmallPlant) + "revise_rate 250\n");
-    TempFile project("zz_rate.kri", "[device2]\r\nname=ZZSim.OpcServer\r\nOPCServer=1\r\nScanTime=40\r\n");
+    TempFile project("zz_rate.kri", "[device2]\r\nname=" + Server() + "\r\nOPCServer=1\r\nScanTime=40\r\n");
     FrameHarness h(project.Path().c_str());
     SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);
     EXPECT_EQ(40u, Counters().dwLastRequestedRate);
@@ -405,9 +409,9 @@ TEST_F(ConnectionTest, RevisedRateIsOfferedForTheProjectFile) {
     EXPECT_EQ(250u, GetPrivateProfileIntA("device2", "ScanTime", 0, project.Path().c_str()));
 }
 
-TEST_F(ConnectionTest, RecentProjectReadsAndKeepsTheRevisedRate) {
+TEST_P(ConnectionTest, RecentProjectReadsAndKeepsTheRevisedRate) {
     UseConfig(std::string(kSmallPlant) + "revise_rate 250\n");
-    TempFile project("zz_recent_rate.kri", "[device2]\r\nname=ZZSim.OpcServer\r\nOPCServer=1\r\nScanTime=40\r\n");
+    TempFile project("zz_recent_rate.kri", "[device2]\r\nname=" + Server() + "\r\nOPCServer=1\r\nScanTime=40\r\n");
     KorvaneIni ini(project.Path().c_str());
     FrameHarness h("");
     SendMessageA(h.Frame()->m_hWnd, WM_COMMAND, ID_CONNECT_SERVER2, 0);
@@ -418,14 +422,14 @@ TEST_F(ConnectionTest, RecentProjectReadsAndKeepsTheRevisedRate) {
     EXPECT_EQ(250u, GetPrivateProfileIntA("device2", "ScanTime", 0, project.Path().c_str()));
 }
 
-TEST_F(ConnectionTest, ServerSwitchesNeverAskAboutTheRate) {
+TEST_P(ConnectionTest, ServerSwitchesNeverAskAboutTheRate) {
     UseConfig(std::string(kSmallPlant) + "revise_rate 250\n");
     Start();
     EXPECT_TRUE(g_pConnection->HasServer());
     EXPECT_TRUE(m_frame->Boxes().empty());
 }
 
-TEST_F(ConnectionTest, ConnectEntriesAndNewItemFollowTheServer) {
+TEST_P(ConnectionTest, ConnectEntriesAndNewItemFollowTheServer) {
     Start();
     CMainFrame* f = m_frame->Frame();
     HMENU edit = GetSubMenu(f->m_hMenu, 1);
@@ -437,7 +441,7 @@ TEST_F(ConnectionTest, ConnectEntriesAndNewItemFollowTheServer) {
     EXPECT_FALSE(GetMenuState(f->m_hMenu, ID_CONNECT_DISCONNECT, MF_BYCOMMAND) & MF_GRAYED);
 }
 
-TEST_F(ConnectionTest, WithheldAsyncInterfaceFailsTheConnectButKeepsTheServer) {
+TEST_P(ConnectionTest, WithheldAsyncInterfaceFailsTheConnectButKeepsTheServer) {
     UseConfig(std::string(kSmallPlant) + "withhold asyncio\n");
     Start();
     ASSERT_NE(nullptr, g_pConnection);
@@ -446,7 +450,7 @@ TEST_F(ConnectionTest, WithheldAsyncInterfaceFailsTheConnectButKeepsTheServer) {
     EXPECT_TRUE(FAILED(g_pConnection->AddItem("Line.Count")));
 }
 
-TEST_F(ConnectionTest, AcceptDeleteToggleTracesAndFlipsTheFlag) {
+TEST_P(ConnectionTest, AcceptDeleteToggleTracesAndFlipsTheFlag) {
     Start();
     HWND f = m_frame->Frame()->m_hWnd;
     SendMessageA(f, WM_COMMAND, ID_OPTIONS_ACCEPT_DELETE, 0);

@@ -22,6 +22,9 @@ fi
 command -v cmake >/dev/null || need+=(cmake)
 command -v make >/dev/null || need+=(make)
 [ -d /usr/src/googletest/googletest ] || need+=(googletest)
+# widl (both architectures) and the system IDL files it imports, for the proxy/stub DLLs.
+command -v "$ZZ_ARCH-w64-mingw32-widl" >/dev/null || need+=(mingw-w64-tools)
+[ -f /usr/include/wine/wine/windows/oaidl.idl ] || need+=(libwine-dev)
 
 I386=""
 if [ -n "$RUN" ]; then

@@ -1,5 +1,7 @@
 #include "tests/common/SimServerFixture.h"
 
+#include <tlhelp32.h>
+
 #include <cstring>
 #include <fstream>
 
@@ -61,7 +63,7 @@ void SimServerFixture::SetUp() {
     ASSERT_TRUE(SUCCEEDED(hr)) << "CoInitializeEx: 0x" << std::hex << hr;
     m_bComInitialized = true;
     if (Host() == SimHost::LocalServer) {
-        StartLocalServer();
+        AttachLocalServer();
         return;
     }
     m_dllPath = FindBuildFile(kZZSimDllName);
@@ -103,9 +105,36 @@ DWORD RunAndWait(const std::string& commandLine) {
     return code;
 }
 
+// Windows' service control manager notices that a local server died and starts a new one for
+// the next client. Wine's RpcSs keeps handing out the dead process's class objects instead
+// (RPC_S_SERVER_UNAVAILABLE for every later activation), so under Wine the test ends RpcSs,
+// which Wine starts afresh, without registrations, at the next COM call that needs it.
+void ForgetDeadClassRegistrations() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) {
+        return;
+    }
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "rpcss.exe") != 0) {
+            continue;
+        }
+        HANDLE rpcss = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID);
+        if (rpcss && TerminateProcess(rpcss, 1)) {
+            WaitForSingleObject(rpcss, 5000);
+        }
+        if (rpcss) {
+            CloseHandle(rpcss);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
 }  // namespace
 
-void SimServerFixture::StartLocalServer() {
+void SimServerFixture::AttachLocalServer() {
     // Once per test program: the registrations stay in the build's own Wine prefix.
     static bool s_bRegistered = false;
     if (!s_bRegistered) {
@@ -137,6 +166,7 @@ void SimServerFixture::KillServerProcess() {
     CloseHandle(process);
     // Releasing a proxy of a dead process must neither hang nor crash.
     m_control.Reset();
+    ForgetDeadClassRegistrations();
 }
 
 void SimServerFixture::RegisterServer() {

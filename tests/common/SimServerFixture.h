@@ -39,6 +39,9 @@ class SimServerFixture : public ::testing::Test {
     std::wstring ProgIdW() const;
     // Local server only: ends the server process the hard way, as a crash would, and waits for it.
     void KillServerProcess();
+    // Local server only: takes hold of the running server process (starting one if none runs),
+    // as SetUp does; after KillServerProcess the next process is checked at TearDown this way.
+    void AttachLocalServer();
     // Writes the config text to a temporary file and makes every server created afterwards read it.
     void UseConfig(const std::string& text);
     // A temporary config file, removed at TearDown; for profiles registered with their own file.
@@ -91,7 +94,6 @@ class SimServerFixture : public ::testing::Test {
     static std::string FindBuildFile(const char* name);
     void RegisterServer();
     void UnregisterServer();
-    void StartLocalServer();
 
     Microsoft::WRL::ComPtr<IZZSimControl> m_control;
     bool m_bComInitialized = false;

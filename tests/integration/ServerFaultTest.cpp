@@ -19,6 +19,7 @@
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "views/BrowseView.h"
+#include "variables/VariableView.h"
 #include "views/ItemView.h"
 
 namespace {
@@ -32,13 +33,14 @@ const char kPlant[] =
 
 class ServerFaultTest : public SimServerFixture {
   protected:
+    std::string Server() const { return VersionIndependentProgId(); }
     void TearDown() override {
         m_h.reset();
         SimServerFixture::TearDown();
     }
     void Start(const std::string& config = kPlant) {
         UseConfig(config);
-        m_h.reset(new FrameHarness("/u1 ZZSim.OpcServer"));
+        m_h.reset(new FrameHarness(("/u1 " + Server()).c_str()));
         m_h->Idle();
     }
     void Command(UINT id) { SendMessageA(m_h->Frame()->m_hWnd, WM_COMMAND, id, 0); }
@@ -64,7 +66,11 @@ class ServerFaultTest : public SimServerFixture {
     std::unique_ptr<FrameHarness> m_h;
 };
 
-TEST_F(ServerFaultTest, ServerGoneMidSessionCanBeLeftAndConnectedAgain) {
+// The faults a server can show in-process and through marshalling alike.
+class ServerFaultOnBothHostsTest : public OnBothHosts<ServerFaultTest> {};
+ZZ_ON_BOTH_HOSTS(ServerFaultOnBothHostsTest);
+
+TEST_P(ServerFaultOnBothHostsTest, ServerGoneMidSessionCanBeLeftAndConnectedAgain) {
     Start();
     ASSERT_NE(nullptr, g_pConnection);
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
@@ -103,7 +109,7 @@ TEST_F(ServerFaultTest, ServerGoneMidSessionCanBeLeftAndConnectedAgain) {
 
 // Killed mid-session, the server sends nothing more; the status poll finds out and every row
 // says so, once, instead of showing its last value as good for ever.
-TEST_F(ServerFaultTest, ServerGoneShowsEveryRowNotConnected) {
+TEST_P(ServerFaultOnBothHostsTest, ServerGoneShowsEveryRowNotConnected) {
     Start();
     ASSERT_NE(nullptr, g_pConnection);
     EXPECT_EQ(kStatusPollMs, g_pConnection->StatusPollMs());
@@ -145,7 +151,7 @@ TEST_F(ServerFaultTest, ServerGoneShowsEveryRowNotConnected) {
 }
 
 // Any call that finds the server gone marks the rows, not only the poll.
-TEST_F(ServerFaultTest, FailingCallToAGoneServerMarksTheRows) {
+TEST_P(ServerFaultOnBothHostsTest, FailingCallToAGoneServerMarksTheRows) {
     Start();
     ASSERT_NE(nullptr, g_pConnection);
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Count"));
@@ -156,7 +162,7 @@ TEST_F(ServerFaultTest, FailingCallToAGoneServerMarksTheRows) {
     EXPECT_EQ(QualityText(kQualityNotConnected), Cell(0, 4));
 }
 
-TEST_F(ServerFaultTest, SlowServerCallsDelayButDoNotBreakTheSession) {
+TEST_P(ServerFaultOnBothHostsTest, SlowServerCallsDelayButDoNotBreakTheSession) {
     Start(std::string(kPlant) + "slow AddItems 300\nslow BrowseOPCItemIDs 20\n");
     ASSERT_NE(nullptr, g_pConnection);
     EXPECT_LT(0u, TreeNodes());
@@ -166,7 +172,7 @@ TEST_F(ServerFaultTest, SlowServerCallsDelayButDoNotBreakTheSession) {
     EXPECT_EQ(1, Rows());
 }
 
-TEST_F(ServerFaultTest, FailingItemIdLookupAddsNothingFromTheTree) {
+TEST_P(ServerFaultOnBothHostsTest, FailingItemIdLookupAddsNothingFromTheTree) {
     Start(std::string(kPlant) + "fail GetItemID\n");
     ASSERT_NE(nullptr, g_pConnection);
     CBrowseView* view = m_h->Frame()->m_pBrowseView;
@@ -178,6 +184,62 @@ TEST_F(ServerFaultTest, FailingItemIdLookupAddsNothingFromTheTree) {
     SendMessageA(view->m_hWnd, WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
     EXPECT_EQ(0, Rows());
     EXPECT_NE(nullptr, g_pConnection);
+}
+
+// A server process killed in the middle of a session: the program finds out within the status
+// poll, marks every row, keeps the variables, and "Trennen" and a new connect work without any
+// call hanging.
+class KilledServerTest : public ServerFaultTest {
+  protected:
+    SimHost Host() const override { return SimHost::LocalServer; }
+};
+
+TEST_F(KilledServerTest, ProgramSaysSoDisconnectsAndConnectsAgain) {
+    Start();
+    ASSERT_NE(nullptr, g_pConnection);
+    std::vector<std::string> ids = {"Line.Count", "Line.Level"};
+    ASSERT_EQ(0, g_pConnection->AddItems(ids));
+    NotifyNow();
+    PumpFor(50);
+    ASSERT_EQ("2.5", Cell(1, 3));
+    CListCtrl list = g_pItemView->GetListCtrl();
+    list.SetItemState(-1, 0, LVIS_SELECTED);
+    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    g_pItemView->PreviewItems(false);
+    g_pVariableView->Commit();
+    ASSERT_TRUE(g_pVariableView->HasVariables());
+    const int variables = g_pVariableView->GetListCtrl().GetItemCount();
+    const size_t records = m_capture.Records().size();
+
+    KillServerProcess();
+    const DWORD start = GetTickCount();
+    g_pConnection->StartStatusPoll(20);
+    EXPECT_TRUE(PumpUntil([] { return g_pConnection->IsServerLost(); }, 10000));
+    EXPECT_EQ(QualityText(kQualityNotConnected), Cell(0, 4));
+    EXPECT_EQ(QualityText(kQualityNotConnected), Cell(1, 4));
+    EXPECT_TRUE(IsServerGone(g_pConnection->AddItem("Line.Missing")));
+    size_t lost = 0;
+    for (size_t i = records; i < m_capture.Records().size(); ++i)
+        lost += m_capture.Records()[i].bytes.find("Connection to Server lost") == 0 ? 1 : 0;
+    EXPECT_EQ(1u, lost);
+
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ(nullptr, g_pConnection);
+    EXPECT_EQ(0u, TreeNodes());
+    EXPECT_LT(GetTickCount() - start, 10000u) << "a call to the dead server hung";
+    EXPECT_EQ(variables, g_pVariableView->GetListCtrl().GetItemCount());
+
+    // A new connect starts a new server process; the fixture follows it to check its objects.
+    ASSERT_NO_FATAL_FAILURE(AttachLocalServer());
+    UseConfig(kPlant);
+    Command(ID_CONNECT_SERVER1);
+    m_h->Idle();
+    ASSERT_NE(nullptr, g_pConnection);
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Level"));
+    NotifyNow();
+    PumpFor(50);
+    EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(Rows() - 1, 4));
+    EXPECT_EQ(variables, g_pVariableView->GetListCtrl().GetItemCount());
 }
 
 class BrokenAddItemsTest : public ServerFaultTest, public ::testing::WithParamInterface<const char*> {};

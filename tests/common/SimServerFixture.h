@@ -37,6 +37,8 @@ class SimServerFixture : public ::testing::Test {
     const char* ProgId() const;
     const char* VersionIndependentProgId() const;
     std::wstring ProgIdW() const;
+    // What the program is given to connect to: the version-independent ProgID.
+    std::string Server() const { return VersionIndependentProgId(); }
     // Local server only: ends the server process the hard way, as a crash would, and waits for it.
     void KillServerProcess();
     // Local server only: takes hold of the running server process (starting one if none runs),

@@ -114,21 +114,22 @@ bool HasLine(const ProgramRun& run, const std::string& line) {
     return false;
 }
 
-class BrowseE2ETest : public SimServerFixture {};
+class BrowseE2ETest : public OnBothHosts<SimServerFixture> {};
+ZZ_ON_BOTH_HOSTS(BrowseE2ETest);
 
-TEST_F(BrowseE2ETest, PlantTreeShowsAndADoubleClickedLeafGoesLive) {
+TEST_P(BrowseE2ETest, PlantTreeShowsAndADoubleClickedLeafGoesLive) {
     KorvaneIni ini(nullptr);
     UseRegisteredConfig();  // the demo plant next to the DLL
-    ProgramRun run("/u1 ZZSim.OpcServer");
+    ProgramRun run("/u1 " + Server());
     ASSERT_TRUE(run.Started());
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
     HWND main = run.MainWindow();
     RemoteViews views(main);
     ASSERT_TRUE(views.Ok());
     ASSERT_TRUE(run.PumpUntil([&] { return views.NodeCount() > 400; }, 30000)) << views.NodeCount();
-    EXPECT_TRUE(HasLine(run, "Connect the Server:\"ZZSim.OpcServer\""));
+    EXPECT_TRUE(HasLine(run, "Connect the Server:\"" + Server() + "\""));
 
-    EXPECT_EQ("ZZSim.OpcServer", views.Text(views.Find({})));
+    EXPECT_EQ(Server(), views.Text(views.Find({})));
     EXPECT_EQ((std::vector<std::string>{"Flat Items", "Hierarchial Items"}), views.Children(views.Find({})));
     EXPECT_EQ(400u, views.Children(views.Find({"Flat Items"})).size());
     EXPECT_EQ((std::vector<std::string>{"Channel1", "Channel2", "Channel3", "Special Names", "Simulation"}),
@@ -160,12 +161,12 @@ TEST_F(BrowseE2ETest, PlantTreeShowsAndADoubleClickedLeafGoesLive) {
 
 // The README's walkthrough, step by step; with ZZ_SHOTS_DIR set it also leaves the README's
 // pictures there (live values, blue preview rows, accepted variables) and the clipboard text.
-TEST_F(BrowseE2ETest, WalkthroughFromTreeToClipboard) {
+TEST_P(BrowseE2ETest, WalkthroughFromTreeToClipboard) {
     KorvaneIni ini(nullptr);
     UseRegisteredConfig();
     PutClipboardText("before");
     const std::string shots = ShotsFolder();
-    ProgramRun run("/u1 ZZSim.OpcServer");
+    ProgramRun run("/u1 " + Server());
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
     HWND main = run.MainWindow();
     RemoteViews views(main);

@@ -11,18 +11,19 @@
 
 namespace {
 
-class ConnectE2ETest : public SimServerFixture {};
+class ConnectE2ETest : public OnBothHosts<SimServerFixture> {};
+ZZ_ON_BOTH_HOSTS(ConnectE2ETest);
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line + "\r\n") != lines.end();
 }
 
-TEST_F(ConnectE2ETest, LoneFirstSwitchConnectsAtStartAndTearsDownAtExit) {
+TEST_P(ConnectE2ETest, LoneFirstSwitchConnectsAtStartAndTearsDownAtExit) {
     UseConfig("organization hierarchical\nitem Tag VT_I4 RW ramp 0 1 10\n");
     KorvaneIni ini(nullptr);
-    ProgramRun run("/u1 ZZSim.OpcServer");
+    ProgramRun run("/u1 " + Server());
     ASSERT_TRUE(run.Started());
-    ASSERT_TRUE(run.PumpUntil([&] { return Has(run.TraceLines(), "Connect the Server:\"ZZSim.OpcServer\""); }, 30000));
+    ASSERT_TRUE(run.PumpUntil([&] { return Has(run.TraceLines(), "Connect the Server:\"" + Server() + "\""); }, 30000));
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 30000));
     PostMessageA(run.MainWindow(), WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.WaitForExit(30000));

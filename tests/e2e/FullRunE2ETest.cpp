@@ -18,7 +18,7 @@ const char kPlant[] =
     "  item Curve VT_I2[5] R fixed 1|2|3|4|5\n"
     "end\n";
 
-class FullRunE2ETest : public SimServerFixture {
+class FullRunE2ETest : public OnBothHosts<SimServerFixture> {
   protected:
     void SetUp() override {
         SimServerFixture::SetUp();
@@ -33,10 +33,11 @@ class FullRunE2ETest : public SimServerFixture {
     }
     KorvaneIni m_ini{nullptr};
 };
+ZZ_ON_BOTH_HOSTS(FullRunE2ETest);
 
-TEST_F(FullRunE2ETest, NewItemsPreviewAcceptCopyAndExit) {
-    ProgramRun run("/u1 ZZSim.OpcServer");
-    ASSERT_TRUE(run.WaitForTrace("Connect the Server:\"ZZSim.OpcServer\""));
+TEST_P(FullRunE2ETest, NewItemsPreviewAcceptCopyAndExit) {
+    ProgramRun run("/u1 " + Server());
+    ASSERT_TRUE(run.WaitForTrace("Connect the Server:\"" + Server() + "\""));
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 20000));
     NewItem(run, "Line.Count");
     NewItem(run, "Line.Curve");
@@ -56,7 +57,7 @@ TEST_F(FullRunE2ETest, NewItemsPreviewAcceptCopyAndExit) {
         "\r\n$T0 Curve \"\" 3 \"Line.Curve\" 5 0 1 #\r\n\r\n",
         ClipboardText());
     // Every step left its trace line, in order.
-    const std::vector<std::string> steps = {"Connect the Server:\"ZZSim.OpcServer\"",
+    const std::vector<std::string> steps = {"Connect the Server:\"" + Server() + "\"",
                                             "Add OPC-Item Line.Count to List",
                                             "Add OPC-Item Line.Curve to List",
                                             "Add all Items to the Korvane View",
@@ -77,11 +78,11 @@ TEST_F(FullRunE2ETest, NewItemsPreviewAcceptCopyAndExit) {
     EXPECT_NE("Clipboard cleared\r\n", lines.back());
 }
 
-TEST_F(FullRunE2ETest, ProjectDeviceTwoUsesItsScanTimeAndStoresTheRevisedRate) {
+TEST_P(FullRunE2ETest, ProjectDeviceTwoUsesItsScanTimeAndStoresTheRevisedRate) {
     UseConfig(std::string(kPlant) + "revise_rate 250\n");
-    TempFile project("zz_e2e_project.kri", "[device2]\r\nname=ZZSim.OpcServer\r\nOPCServer=1\r\nScanTime=40\r\n");
+    TempFile project("zz_e2e_project.kri", "[device2]\r\nname=" + Server() + "\r\nOPCServer=1\r\nScanTime=40\r\n");
     ProgramRun run(project.Path());
-    ASSERT_TRUE(run.WaitForTrace("Append MenuItem \"ZZSim.OpcServer\""));
+    ASSERT_TRUE(run.WaitForTrace("Append MenuItem \"" + Server() + "\""));
     ASSERT_TRUE(run.PumpUntil([&] { return run.MainWindow() != nullptr; }, 20000));
     PostMessageA(run.MainWindow(), WM_COMMAND, ID_CONNECT_SERVER2, 0);
     std::string question;

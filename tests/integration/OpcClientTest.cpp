@@ -164,8 +164,6 @@ class ConnectionTest : public OnBothHosts<SimServerFixture> {
         m_frame.reset(new FrameHarness(line.c_str()));
         m_frame->Idle();
     }
-    // The server the program connects to: the plant profile's version-independent ProgID.
-    std::string Server() const { return VersionIndependentProgId(); }
     void Notify() {
         NotifyNow();
         m_frame->Idle();

@@ -33,7 +33,6 @@ const char kPlant[] =
 
 class ServerFaultTest : public SimServerFixture {
   protected:
-    std::string Server() const { return VersionIndependentProgId(); }
     void TearDown() override {
         m_h.reset();
         SimServerFixture::TearDown();

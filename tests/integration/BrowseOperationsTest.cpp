@@ -58,7 +58,7 @@ std::vector<std::string> ReadAll(IEnumString* enumerator) {
     return names;
 }
 
-class BrowseOperationsTest : public SimServerFixture {
+class BrowseOperationsTest : public OnBothHosts<SimServerFixture> {
   protected:
     void SetUp() override {
         SimServerFixture::SetUp();
@@ -80,7 +80,7 @@ class BrowseOperationsTest : public SimServerFixture {
             m_connection->Close();
         UseConfig(config);
         m_connection.reset(new OpcConnection);
-        EXPECT_EQ(S_OK, m_connection->Open("ZZSim.OpcServer", 1));
+        EXPECT_EQ(S_OK, m_connection->Open(Server().c_str(), 1));
         ClearLog();
         return *m_connection;
     }
@@ -98,8 +98,9 @@ class BrowseOperationsTest : public SimServerFixture {
     std::unique_ptr<OpcConnection> m_connection;
     std::vector<Box> m_boxes;
 };
+ZZ_ON_BOTH_HOSTS(BrowseOperationsTest);
 
-TEST_F(BrowseOperationsTest, WithoutBrowseInterfaceFlatAndLeavesReportTheOthersFailSilently) {
+TEST_P(BrowseOperationsTest, WithoutBrowseInterfaceFlatAndLeavesReportTheOthersFailSilently) {
     OpcConnection unopened;
     IEnumString* names = reinterpret_cast<IEnumString*>(1);
     EXPECT_EQ(-3, unopened.BrowseFlat(&names));
@@ -122,7 +123,7 @@ TEST_F(BrowseOperationsTest, WithoutBrowseInterfaceFlatAndLeavesReportTheOthersF
     EXPECT_EQ(2u, m_boxes.size());
 }
 
-TEST_F(BrowseOperationsTest, FailingFlatBrowseShowsItsBoxAndGivesMinusFour) {
+TEST_P(BrowseOperationsTest, FailingFlatBrowseShowsItsBoxAndGivesMinusFour) {
     OpcConnection& c = Open(std::string(kPlant) + "fail BrowseOPCItemIDs\n");
     IEnumString* names = nullptr;
     EXPECT_EQ(-4, c.BrowseFlat(&names));
@@ -136,7 +137,7 @@ TEST_F(BrowseOperationsTest, FailingFlatBrowseShowsItsBoxAndGivesMinusFour) {
     EXPECT_EQ(1u, m_boxes.size());
 }
 
-TEST_F(BrowseOperationsTest, FlatBranchAndLeafListsAskWithoutFilters) {
+TEST_P(BrowseOperationsTest, FlatBranchAndLeafListsAskWithoutFilters) {
     OpcConnection& c = Open();
     ComPtr<IEnumString> flat, branches, leaves;
     ASSERT_EQ(S_OK, c.BrowseFlat(flat.GetAddressOf()));
@@ -154,7 +155,7 @@ TEST_F(BrowseOperationsTest, FlatBranchAndLeafListsAskWithoutFilters) {
     EXPECT_EQ("", Position());
 }
 
-TEST_F(BrowseOperationsTest, RefusedMoveDownYieldsNoLeavesAndKeepsThePosition) {
+TEST_P(BrowseOperationsTest, RefusedMoveDownYieldsNoLeavesAndKeepsThePosition) {
     OpcConnection& c = Open();
     IEnumString* leaves = reinterpret_cast<IEnumString*>(1);
     bool moved = true;
@@ -165,18 +166,23 @@ TEST_F(BrowseOperationsTest, RefusedMoveDownYieldsNoLeavesAndKeepsThePosition) {
     EXPECT_TRUE(LogLines("BrowseOPCItemIDs").empty());
     EXPECT_TRUE(FAILED(c.BrowseDown("NoSuchBranch")));
     EXPECT_TRUE(FAILED(c.BrowseDown(nullptr)));
+    if (Host() == SimHost::LocalServer) {
+        // The proxy refuses a NULL [string] argument itself; the server never sees the call.
+        EXPECT_EQ(2u, Moves().size());
+        return;
+    }
     ASSERT_EQ(3u, Moves().size());
     EXPECT_NE(std::string::npos, Moves()[2].find("DOWN \"(null)\"")) << Moves()[2];
 }
 
-TEST_F(BrowseOperationsTest, BrowseToRootAtTheRootMakesOneRefusedMove) {
+TEST_P(BrowseOperationsTest, BrowseToRootAtTheRootMakesOneRefusedMove) {
     OpcConnection& c = Open();
     EXPECT_EQ(S_OK, c.BrowseToRoot());
     ASSERT_EQ(1u, Moves().size());
     EXPECT_NE(std::string::npos, Moves()[0].find("UP \"\" -> hr=0x80004005")) << Moves()[0];
 }
 
-TEST_F(BrowseOperationsTest, BrowseToRootClimbsEveryLevelThenStops) {
+TEST_P(BrowseOperationsTest, BrowseToRootClimbsEveryLevelThenStops) {
     OpcConnection& c = Open();
     ASSERT_EQ(S_OK, c.BrowseDown("Area"));
     ASSERT_EQ(S_OK, c.BrowseDown("Sub"));
@@ -186,14 +192,14 @@ TEST_F(BrowseOperationsTest, BrowseToRootClimbsEveryLevelThenStops) {
     EXPECT_EQ("", Position());
 }
 
-TEST_F(BrowseOperationsTest, BrowseToRootIsBoundedWhenTheServerNeverRefuses) {
+TEST_P(BrowseOperationsTest, BrowseToRootIsBoundedWhenTheServerNeverRefuses) {
     OpcConnection& c = Open(std::string(kPlant) + "accept_browse_up_at_root\n");
     EXPECT_EQ(S_OK, c.BrowseToRoot());
     EXPECT_EQ((size_t)kMaxBrowseToRootSteps, Moves().size());
     EXPECT_GT(kMaxBrowseToRootSteps, kMaxBrowseDepth);
 }
 
-TEST_F(BrowseOperationsTest, FullItemIdsAtThePositionAndEmptyOnFailure) {
+TEST_P(BrowseOperationsTest, FullItemIdsAtThePositionAndEmptyOnFailure) {
     OpcConnection& c = Open();
     EXPECT_EQ("Top", c.GetFullItemId("Top"));
     ASSERT_EQ(S_OK, c.BrowseDown("Area"));
@@ -205,7 +211,7 @@ TEST_F(BrowseOperationsTest, FullItemIdsAtThePositionAndEmptyOnFailure) {
     EXPECT_EQ("", Open(std::string(kPlant) + "fail GetItemID\n").GetFullItemId("Top"));
 }
 
-TEST_F(BrowseOperationsTest, NamesOutsideAsciiTravelInTheAnsiCodePage) {
+TEST_P(BrowseOperationsTest, NamesOutsideAsciiTravelInTheAnsiCodePage) {
     OpcConnection& c = Open();
     std::string branch = Ansi(L"Temperatur \u00b0C");
     ASSERT_EQ(S_OK, c.BrowseDown(branch.c_str()));
@@ -213,7 +219,7 @@ TEST_F(BrowseOperationsTest, NamesOutsideAsciiTravelInTheAnsiCodePage) {
     c.BrowseToRoot();
 }
 
-TEST_F(BrowseOperationsTest, OrganisationDecidesIsFlatSpace) {
+TEST_P(BrowseOperationsTest, OrganisationDecidesIsFlatSpace) {
     EXPECT_FALSE(Open().IsFlatSpace());
     EXPECT_TRUE(Open("organization flat\nitem A.B VT_I4 R fixed 1\n").IsFlatSpace());
     // A server that cannot tell is taken for hierarchical.

@@ -34,7 +34,7 @@ stop_run() {
 }
 trap stop_run EXIT
 "$ROOT/scripts/setup.sh" --run
-"$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace ZZSimServer
+"$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace ZZSimServer ZZSimServerExe ZZOpcProxy
 if [ -n "$SHOT" ] || [ -z "${DISPLAY:-}" ]; then
     ZZ_FORCE_XVFB=1 zz_start_display
     [ -n "$SHOT" ] || echo "No display: running on the virtual display $DISPLAY (use --screenshot FILE to see it)."

@@ -11,7 +11,7 @@ trap 'status=$?; zz_stop_all; echo "== Tests for $ZZ_ARCH ($ZZ_ARCH_WHY): $([ $s
 if [ "$ZZ_ARCH" != i686 ]; then
     # Only the shipped executables: the suite itself is built and run for x86_64 below.
     echo "== Building the 32-bit product in $(zz_build_dir i686) (compiled, not run)"
-    ZZ_ARCH=i686 ZZ_BUILD="$(zz_build_dir i686)" "$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace ZZSimServer
+    ZZ_ARCH=i686 ZZ_BUILD="$(zz_build_dir i686)" "$ROOT/scripts/build.sh" ZIZAZOzivuvi DXMTrace ZZSimServer ZZSimServerExe ZZOpcProxy
 fi
 "$ROOT/scripts/setup.sh" --run
 "$ROOT/scripts/build.sh"

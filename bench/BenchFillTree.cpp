@@ -1,7 +1,8 @@
 // Figures of filling the browse tree of the real main frame from the simulation server: 200
 // branches of 100 leaves (20,000 items) plus the flat list of the same 20,000 item IDs, and the
-// same browse calls made alone, without a tree, for comparison. Hooked in by calling
-// AddFillTreeFigures(table) from main.
+// same browse calls made alone, without a tree, for comparison. The connection figures are
+// measured against the simulator in-process (ZZSimServer.dll) and out-of-process
+// (ZZSimServer.exe, through ZZOpcProxy.dll). Hooked in by calling AddFillTreeFigures(table) from main.
 #include <windows.h>
 #include <ole2.h>
 
@@ -14,6 +15,7 @@
 #include "app/MainFrame.h"
 #include "common/FrameHarness.h"
 #include "opc/OpcConnection.h"
+#include "SimControlInterface.h"
 #include "simserver/ZZSimControl.h"
 #include "res/resource.h"
 #include "views/BrowseView.h"
@@ -32,6 +34,55 @@ constexpr double kAddItemsTargetMs = 2000;
 constexpr int kBranchLeaves = 5000;
 constexpr UINT kBranchNodes = 3 + kBranchLeaves + 1 + kBranchLeaves;
 const char kBranch[] = "organization hierarchical\ngenerate Area 1 Tag 5000 VT_I4 RW fixed 1\n";
+// Every value changes at every tick, so each tick notifies all 5,000 items.
+const char kMoving[] = "organization hierarchical\ngenerate Area 1 Tag 5000 VT_I4 RW ramp\n";
+constexpr double kConnectTargetMs = 0;
+constexpr double kNotifyTargetMs = 100;
+
+enum class Host { InProcess, LocalServer };
+
+const char* HostName(Host host) {
+    return host == Host::InProcess ? "in-process" : "out-of-process";
+}
+
+std::string BuildDirectory() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir = path;
+    dir = dir.substr(0, dir.find_last_of('\\'));      // <build>\bench
+    return dir.substr(0, dir.find_last_of('\\') + 1);  // <build>\ (ends with the separator)
+}
+
+HRESULT CallExport(const std::string& dll, const char* name) {
+    HMODULE module = LoadLibraryA(dll.c_str());
+    auto fn = module ? reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                     : nullptr;
+    HRESULT hr = fn ? fn() : E_FAIL;
+    if (module)
+        FreeLibrary(module);
+    return hr;
+}
+
+// ZZSimServer.exe registered with the proxy/stubs it needs, and started: the control object
+// held here keeps it running for the figures, and names the config its servers read.
+bool StartLocalServer(const std::string& config, IZZSimControl** ppControl) {
+    const std::string dir = BuildDirectory();
+    if (FAILED(CallExport(dir + "ZZOpcProxy.dll", "DllRegisterServer")) ||
+        FAILED(CallExport(dir + "ZZSimControlPS.dll", "DllRegisterServer")))
+        return false;
+    std::string line = "\"" + dir + kZZSimExeName + "\" /RegServer";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, 30000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return SUCCEEDED(CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),
+                                      reinterpret_cast<void**>(ppControl))) &&
+           SUCCEEDED((*ppControl)->SetConfigPath(config.c_str()));
+}
 
 // Every string of the enumerator, fetched ten at a time, handed to use and freed; the
 // enumerator is released.
@@ -85,14 +136,10 @@ void WalkBranches(OpcConnection& c) {
 // the tree once). Stays for all figures: starting it costs more than they do.
 class FillFixture {
   public:
-    explicit FillFixture(const char* space = kSpace, UINT expectedNodes = kExpectedNodes)
-        : m_expectedNodes(expectedNodes) {
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dir = path;
-        dir = dir.substr(0, dir.find_last_of('\\'));      // <build>\bench
-        dir = dir.substr(0, dir.find_last_of('\\') + 1);  // <build>\ (ends with the separator)
-        m_hDll = LoadLibraryA((dir + kZZSimDllName).c_str());
+    explicit FillFixture(const char* space = kSpace, UINT expectedNodes = kExpectedNodes, Host host = Host::InProcess)
+        : m_expectedNodes(expectedNodes), m_host(host) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        m_hDll = LoadLibraryA((BuildDirectory() + kZZSimDllName).c_str());
         auto registerServer =
             reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(m_hDll, "DllRegisterServer")));
         if (!registerServer || FAILED(registerServer()))
@@ -105,17 +152,22 @@ class FillFixture {
             fclose(f);
         }
         SetEnvironmentVariableA(kZZSimConfigVariable, m_config.c_str());
-        m_harness.reset(new FrameHarness("/u1 ZZSim.OpcServer"));
+        if (host == Host::LocalServer && !StartLocalServer(m_config, &m_control))
+            return;
+        m_harness.reset(new FrameHarness(host == Host::InProcess ? "/u1 ZZSim.OpcServer" : "/u1 ZZSim.OpcServerExe"));
         m_harness->Idle();
     }
     ~FillFixture() {
         m_harness.reset();
+        if (m_control)
+            m_control->Release();
         SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
         if (!m_config.empty())
             DeleteFileA(m_config.c_str());
         // The registration stays, as scripts/register-simserver.sh leaves it.
         if (m_hDll)
             FreeLibrary(m_hDll);
+        CoUninitialize();
     }
     FillFixture(const FillFixture&) = delete;
     FillFixture& operator=(const FillFixture&) = delete;
@@ -167,10 +219,44 @@ class FillFixture {
         return g_pItemView->GetListCtrl().GetItemCount() == expectedRows ? ms : -1;
     }
 
+    // A new connection to the same server: created, checked, its group added and advised.
+    double ConnectMs() {
+        OpcConnection connection;
+        StopWatch watch;
+        HRESULT hr = connection.Open(m_host == Host::InProcess ? "ZZSim.OpcServer" : "ZZSim.OpcServerExe", 2);
+        const double ms = watch.ElapsedMs();
+        connection.Close();
+        return SUCCEEDED(hr) ? ms : -1;
+    }
+    // The cost of one call to the server and back: the status poll's GetStatus.
+    double CallMs() {
+        constexpr int kCalls = 100;
+        StopWatch watch;
+        for (int i = 0; i < kCalls; ++i)
+            if (FAILED(g_pConnection->PollServerStatus()))
+                return -1;
+        return watch.ElapsedMs() / kCalls;
+    }
+    // One server tick that changes every value of the list's items, from the server's side to
+    // the updated rows: the same tick the simulator's timer makes, started at once.
+    double NotifyMs() {
+        StopWatch watch;
+        HRESULT hr = E_FAIL;
+        if (m_control) {
+            hr = m_control->NotifyNow(0);
+        } else if (auto notify = reinterpret_cast<ZZSimNotifyNowFn>(
+                       reinterpret_cast<void*>(GetProcAddress(m_hDll, "ZZSim_NotifyNow")))) {
+            hr = notify(0);
+        }
+        return hr == S_OK ? watch.ElapsedMs() : -1;
+    }
+
   private:
     void Empty() { SendMessageA(View()->m_hWnd, TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT); }
 
     UINT m_expectedNodes;
+    Host m_host;
+    IZZSimControl* m_control = nullptr;
     HMODULE m_hDll = nullptr;
     std::string m_config;
     std::unique_ptr<FrameHarness> m_harness;
@@ -178,13 +264,14 @@ class FillFixture {
 };
 
 struct FillState {
+    Host host = Host::InProcess;
     std::unique_ptr<FillFixture> fixture;
     double callsMs = -1;
     double fillMs = -1;
 
     FillFixture* Fixture() {
         if (!fixture)
-            fixture.reset(new FillFixture);
+            fixture.reset(new FillFixture(kSpace, kExpectedNodes, host));
         return fixture->IsOk() ? fixture.get() : nullptr;
     }
     double Calls() {
@@ -193,6 +280,37 @@ struct FillState {
         return callsMs;
     }
 };
+
+// The figures a plant sees differ most between an in-process and an out-of-process server, each
+// measured against both: connect, filling the tree, "Add Items" and a notification of 5,000 items.
+// The targets are the in-process ones; out-of-process every call crosses to the other process
+// and back (the first figure), so those figures are shown beside them without a target.
+void AddHostFigures(BenchTable& table, Host host) {
+    const std::string on = std::string(" (") + HostName(host) + ")";
+    const bool bTargets = host == Host::InProcess;
+    table.Add("one call to the server and back" + on, 0, [host] {
+        FillFixture fixture(kBranch, kBranchNodes, host);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.CallMs(); }) : -1.0;
+    });
+    table.Add("connect" + on, kConnectTargetMs, [host] {
+        FillFixture fixture(kBranch, kBranchNodes, host);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.ConnectMs(); }) : -1.0;
+    });
+    table.Add("fill tree, 200 x 100 items + flat list" + on, bTargets ? kFillTargetMs : 0, [host] {
+        FillFixture fixture(kSpace, kExpectedNodes, host);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.FillMs(); }) : -1.0;
+    });
+    table.Add("Add Items of a branch of 5,000 leaves" + on, bTargets ? kAddItemsTargetMs : 0, [host] {
+        FillFixture fixture(kBranch, kBranchNodes, host);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.AddItemsMs(false, kBranchLeaves); }) : -1.0;
+    });
+    table.Add("notification of 5,000 items to the updated list" + on, bTargets ? kNotifyTargetMs : 0, [host] {
+        FillFixture fixture(kMoving, kBranchNodes, host);
+        if (!fixture.IsOk() || fixture.AddItemsMs(false, kBranchLeaves) < 0)
+            return -1.0;
+        return MedianMs(kRuns, [&] { return fixture.NotifyMs(); });
+    });
+}
 
 }  // namespace
 
@@ -228,4 +346,6 @@ void AddFillTreeFigures(BenchTable& table) {
     table.AddFigure("fill tree / browse calls alone", kMaxRatio, "x", [state] {
         return state->fillMs > 0 && state->callsMs > 0 ? state->fillMs / state->callsMs : -1.0;
     });
+    AddHostFigures(table, Host::InProcess);
+    AddHostFigures(table, Host::LocalServer);
 }

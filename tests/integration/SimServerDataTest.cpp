@@ -54,7 +54,7 @@ FORMATETC DataFormat(const char* name) {
 
 }  // namespace
 
-class SimServerDataTest : public SimServerFixture {
+class SimServerDataTest : public OnBothHosts<SimServerFixture> {
   protected:
     // A running group with the items, its data object and its server handle.
     void OpenGroup(const std::vector<std::wstring>& ids, DWORD rate = 60000) {
@@ -98,8 +98,9 @@ class SimServerDataTest : public SimServerFixture {
     OPCHANDLE m_hGroup = 0;
     std::vector<OPCHANDLE> m_handles;
 };
+ZZ_ON_BOTH_HOSTS(SimServerDataTest);
 
-TEST_F(SimServerDataTest, FirstNotificationCarriesEveryActiveItem) {
+TEST_P(SimServerDataTest, FirstNotificationCarriesEveryActiveItem) {
     OpenGroup({L"Fixed", L"Text", L"Flag"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -135,7 +136,7 @@ TEST_F(SimServerDataTest, FirstNotificationCarriesEveryActiveItem) {
     EXPECT_EQ(S_OK, m_data->DUnadvise(cookie));
 }
 
-TEST_F(SimServerDataTest, OnlyMovedItemsFollowTheFirstNotification) {
+TEST_P(SimServerDataTest, OnlyMovedItemsFollowTheFirstNotification) {
     OpenGroup({L"Fixed", L"Ramp"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -149,7 +150,7 @@ TEST_F(SimServerDataTest, OnlyMovedItemsFollowTheFirstNotification) {
     m_data->DUnadvise(cookie);
 }
 
-TEST_F(SimServerDataTest, ItemsAddedLaterGetTheirOwnFirstNotification) {
+TEST_P(SimServerDataTest, ItemsAddedLaterGetTheirOwnFirstNotification) {
     OpenGroup({L"Fixed"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -162,7 +163,7 @@ TEST_F(SimServerDataTest, ItemsAddedLaterGetTheirOwnFirstNotification) {
     m_data->DUnadvise(cookie);
 }
 
-TEST_F(SimServerDataTest, TimerNotifiesAtTheUpdateRate) {
+TEST_P(SimServerDataTest, TimerNotifiesAtTheUpdateRate) {
     OpenGroup({L"Ramp"}, 20);
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(4, 3000));
@@ -173,7 +174,7 @@ TEST_F(SimServerDataTest, TimerNotifiesAtTheUpdateRate) {
     EXPECT_EQ(count, m_sink.Notifications().size()) << "notified after DUnadvise";
 }
 
-TEST_F(SimServerDataTest, DataTimeStreamHasTwentyByteItemHeaders) {
+TEST_P(SimServerDataTest, DataTimeStreamHasTwentyByteItemHeaders) {
     OpenGroup({L"Fixed", L"Flag"});
     DWORD cookie = Advise(kOpcFormatDataTime);
     ASSERT_TRUE(WaitForNotifications(1));
@@ -186,7 +187,7 @@ TEST_F(SimServerDataTest, DataTimeStreamHasTwentyByteItemHeaders) {
     m_data->DUnadvise(cookie);
 }
 
-TEST_F(SimServerDataTest, ArraysCarryOneBoundDescriptorAndTheirElements) {
+TEST_P(SimServerDataTest, ArraysCarryOneBoundDescriptorAndTheirElements) {
     OpenGroup({L"Bytes", L"Words", L"Mixed"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -217,7 +218,7 @@ TEST_F(SimServerDataTest, ArraysCarryOneBoundDescriptorAndTheirElements) {
     m_data->DUnadvise(cookie);
 }
 
-TEST_F(SimServerDataTest, QualityOtherThanGoodMakesTheStatusSFalse) {
+TEST_P(SimServerDataTest, QualityOtherThanGoodMakesTheStatusSFalse) {
     OpenGroup({L"Fixed", L"Doubtful"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -227,7 +228,7 @@ TEST_F(SimServerDataTest, QualityOtherThanGoodMakesTheStatusSFalse) {
     m_data->DUnadvise(cookie);
 }
 
-TEST_F(SimServerDataTest, CraftedStreamReachesTheSinkUnchanged) {
+TEST_P(SimServerDataTest, CraftedStreamReachesTheSinkUnchanged) {
     OpenGroup({L"Fixed"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -244,7 +245,7 @@ TEST_F(SimServerDataTest, CraftedStreamReachesTheSinkUnchanged) {
     EXPECT_EQ(CONNECT_E_NOCONNECTION, EmitStream(0, Format(kOpcFormatData), crafted));
 }
 
-TEST_F(SimServerDataTest, AdviseFollowsTheDataObjectRules) {
+TEST_P(SimServerDataTest, AdviseFollowsTheDataObjectRules) {
     OpenGroup({L"Fixed"});
     DWORD cookie = Advise();
     FORMATETC fe = DataFormat(kOpcFormatData);
@@ -262,7 +263,7 @@ TEST_F(SimServerDataTest, AdviseFollowsTheDataObjectRules) {
                       .size());
 }
 
-TEST_F(SimServerDataTest, SinkHasNoReferencesLeftAfterUnadvise) {
+TEST_P(SimServerDataTest, SinkHasNoReferencesLeftAfterUnadvise) {
     OpenGroup({L"Ramp"}, 20);
     EXPECT_EQ(1, m_sink.References());
     DWORD cookie = Advise();
@@ -274,7 +275,7 @@ TEST_F(SimServerDataTest, SinkHasNoReferencesLeftAfterUnadvise) {
     EXPECT_EQ(1, m_sink.References());
 }
 
-TEST_F(SimServerDataTest, RemovingTheGroupReleasesAStillAdvisedSink) {
+TEST_P(SimServerDataTest, RemovingTheGroupReleasesAStillAdvisedSink) {
     OpenGroup({L"Ramp"}, 20);
     Advise();
     ASSERT_TRUE(WaitForNotifications(1));
@@ -285,7 +286,7 @@ TEST_F(SimServerDataTest, RemovingTheGroupReleasesAStillAdvisedSink) {
     EXPECT_EQ(count, m_sink.Notifications().size());
 }
 
-TEST_F(SimServerDataTest, AsyncRefreshSendsEveryActiveItemWithItsTransaction) {
+TEST_P(SimServerDataTest, AsyncRefreshSendsEveryActiveItemWithItsTransaction) {
     OpenGroup({L"Fixed", L"Ramp"});
     DWORD cookie = Advise();
     ASSERT_TRUE(WaitForNotifications(1));

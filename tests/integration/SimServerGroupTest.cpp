@@ -47,9 +47,10 @@ Status PollStatus(IOPCServer* server) {
 
 }  // namespace
 
-class SimServerGroupTest : public SimServerFixture {};
+class SimServerGroupTest : public OnBothHosts<SimServerFixture> {};
+ZZ_ON_BOTH_HOSTS(SimServerGroupTest);
 
-TEST_F(SimServerGroupTest, GetStatusFollowsTheStateSequence) {
+TEST_P(SimServerGroupTest, GetStatusFollowsTheStateSequence) {
     UseConfig("state suspended 2 running\n");
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -64,7 +65,7 @@ TEST_F(SimServerGroupTest, GetStatusFollowsTheStateSequence) {
     EXPECT_EQ(4u, Counters().nGetStatus);
 }
 
-TEST_F(SimServerGroupTest, StateSequenceStartsAgainForEveryServerAndAcceptsNumbers) {
+TEST_P(SimServerGroupTest, StateSequenceStartsAgainForEveryServerAndAcceptsNumbers) {
     UseConfig("state 9 1 failed\n");
     for (int round = 0; round < 2; ++round) {
         ComPtr<IOPCServer> server = CreateServer();
@@ -75,7 +76,7 @@ TEST_F(SimServerGroupTest, StateSequenceStartsAgainForEveryServerAndAcceptsNumbe
     }
 }
 
-TEST_F(SimServerGroupTest, FailingGetStatusHandsOutNoBlock) {
+TEST_P(SimServerGroupTest, FailingGetStatusHandsOutNoBlock) {
     UseConfig("getstatus fail\n");
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -85,7 +86,7 @@ TEST_F(SimServerGroupTest, FailingGetStatusHandsOutNoBlock) {
 }
 
 // The example of the README's section on the simulation server, as printed there.
-TEST_F(SimServerGroupTest, ReadmeExampleConfigMakesARunningServer) {
+TEST_P(SimServerGroupTest, ReadmeExampleConfigMakesARunningServer) {
     UseConfig(
         "organization hierarchical          # or flat\n"
         "vendor \"Demo plant\"\n"
@@ -105,7 +106,7 @@ TEST_F(SimServerGroupTest, ReadmeExampleConfigMakesARunningServer) {
     EXPECT_EQ(L"Demo plant", status.vendor);
 }
 
-TEST_F(SimServerGroupTest, MissingConfigFileMakesANoConfigServer) {
+TEST_P(SimServerGroupTest, MissingConfigFileMakesANoConfigServer) {
     SetEnvironmentVariableA(kZZSimConfigVariable, "C:\\no\\such\\folder\\zzsim.cfg");
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -114,7 +115,7 @@ TEST_F(SimServerGroupTest, MissingConfigFileMakesANoConfigServer) {
     EXPECT_NE(std::wstring::npos, status.vendor.find(L"cannot open"));
 }
 
-TEST_F(SimServerGroupTest, AddGroupKeepsASupportedRate) {
+TEST_P(SimServerGroupTest, AddGroupKeepsASupportedRate) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -129,7 +130,7 @@ TEST_F(SimServerGroupTest, AddGroupKeepsASupportedRate) {
     EXPECT_EQ(S_OK, server->RemoveGroup(hGroup, TRUE));
 }
 
-TEST_F(SimServerGroupTest, AddGroupRevisesTheRateWhenConfigured) {
+TEST_P(SimServerGroupTest, AddGroupRevisesTheRateWhenConfigured) {
     UseConfig("revise_rate 250\n");
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -147,7 +148,7 @@ TEST_F(SimServerGroupTest, AddGroupRevisesTheRateWhenConfigured) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, DuplicateGroupNameIsRefused) {
+TEST_P(SimServerGroupTest, DuplicateGroupNameIsRefused) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -164,7 +165,7 @@ TEST_F(SimServerGroupTest, DuplicateGroupNameIsRefused) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, AddItemsReportsAcceptedAndRejectedItems) {
+TEST_P(SimServerGroupTest, AddItemsReportsAcceptedAndRejectedItems) {
     UseConfig(std::string(kConfig) + "reject Area1.Text\n");
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -203,7 +204,7 @@ TEST_F(SimServerGroupTest, AddItemsReportsAcceptedAndRejectedItems) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, AddItemsWithoutItemsIsAnInvalidArgument) {
+TEST_P(SimServerGroupTest, AddItemsWithoutItemsIsAnInvalidArgument) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -218,7 +219,7 @@ TEST_F(SimServerGroupTest, AddItemsWithoutItemsIsAnInvalidArgument) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, RemoveItemsFreesHandlesAndRejectsUnknownOnes) {
+TEST_P(SimServerGroupTest, RemoveItemsFreesHandlesAndRejectsUnknownOnes) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -239,7 +240,7 @@ TEST_F(SimServerGroupTest, RemoveItemsFreesHandlesAndRejectsUnknownOnes) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, SyncReadGivesCanonicalValues) {
+TEST_P(SimServerGroupTest, SyncReadGivesCanonicalValues) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -269,7 +270,7 @@ TEST_F(SimServerGroupTest, SyncReadGivesCanonicalValues) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, WithheldInterfacesAreRefused) {
+TEST_P(SimServerGroupTest, WithheldInterfacesAreRefused) {
     UseConfig(std::string(kConfig) + "withhold browse\nwithhold asyncio\nwithhold dataobject\n");
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
@@ -289,7 +290,7 @@ TEST_F(SimServerGroupTest, WithheldInterfacesAreRefused) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, DataObjectIsReachableFromTheAsyncInterface) {
+TEST_P(SimServerGroupTest, DataObjectIsReachableFromTheAsyncInterface) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -308,7 +309,7 @@ TEST_F(SimServerGroupTest, DataObjectIsReachableFromTheAsyncInterface) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, RemovingAGroupStillInUseSaysSoAndDisablesIt) {
+TEST_P(SimServerGroupTest, RemovingAGroupStillInUseSaysSoAndDisablesIt) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -325,7 +326,7 @@ TEST_F(SimServerGroupTest, RemovingAGroupStillInUseSaysSoAndDisablesIt) {
     EXPECT_EQ(nullptr, errors);
 }
 
-TEST_F(SimServerGroupTest, ConfiguredDelaysAndFailuresApply) {
+TEST_P(SimServerGroupTest, ConfiguredDelaysAndFailuresApply) {
     UseConfig(std::string(kConfig) + "slow AddItems 150\nfail RemoveGroup E_OUTOFMEMORY\n");
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -336,7 +337,7 @@ TEST_F(SimServerGroupTest, ConfiguredDelaysAndFailuresApply) {
     EXPECT_EQ(E_OUTOFMEMORY, server->RemoveGroup(hGroup, TRUE));
 }
 
-TEST_F(SimServerGroupTest, GroupStateRoundTrips) {
+TEST_P(SimServerGroupTest, GroupStateRoundTrips) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     OPCHANDLE hGroup = 0;
@@ -367,7 +368,7 @@ TEST_F(SimServerGroupTest, GroupStateRoundTrips) {
     server->RemoveGroup(hGroup, TRUE);
 }
 
-TEST_F(SimServerGroupTest, ErrorStringsAreTaskMemoryTexts) {
+TEST_P(SimServerGroupTest, ErrorStringsAreTaskMemoryTexts) {
     UseConfig(kConfig);
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);

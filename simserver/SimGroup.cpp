@@ -175,6 +175,10 @@ void SimGroup::SendDue(bool bTicked) {
         return;
     }
     AddRef();
+    // What is due is settled, and the marks cleared, before the first callback: through a proxy
+    // the client can call in (add or activate items) while a notification is on its way, and the
+    // marks of those items must survive for the notification their own call asks for.
+    std::vector<std::pair<DWORD, std::vector<OPCHANDLE>>> due;
     for (DWORD dwConnection : m_sinks.Connections()) {
         SimAdviseConnection* connection = m_sinks.Find(dwConnection);
         if (!connection || connection->cfFormat == SimAdviseSinks::WriteCompleteFormat()) {
@@ -182,17 +186,27 @@ void SimGroup::SendDue(bool bTicked) {
         }
         bool bFull = connection->bNeedsFull;
         connection->bNeedsFull = false;
-        std::vector<SimGroupItem*> due;
+        std::vector<OPCHANDLE> handles;
         for (SimGroupItem* item : m_items.Items()) {
             if (item->bActive && (bFull || item->bPendingInitial || (bTicked && item->bChanged))) {
-                due.push_back(item);
+                handles.push_back(item->hServer);
             }
         }
-        if (!due.empty()) {
-            SendItems(dwConnection, 0, due);
-        }
+        due.emplace_back(dwConnection, std::move(handles));
     }
     m_items.ClearMarks();
+    // By handle: a callback may also have removed items.
+    for (const auto& [dwConnection, handles] : due) {
+        std::vector<SimGroupItem*> items;
+        for (OPCHANDLE hServer : handles) {
+            if (SimGroupItem* item = m_items.Find(hServer)) {
+                items.push_back(item);
+            }
+        }
+        if (!items.empty()) {
+            SendItems(dwConnection, 0, items);
+        }
+    }
     Release();
 }
 

@@ -96,7 +96,8 @@ int Serve() {
         // One thread timer: first the start timeout, then the linger time after each idle report.
         UINT_PTR timer = SetTimer(nullptr, 0, kStartTimeoutMs, nullptr);
         while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-            if (msg.message == kCheckIdleMessage) {
+            // Thread messages only: the simulator's own windows use WM_APP numbers too.
+            if (msg.hwnd == nullptr && msg.message == kCheckIdleMessage) {
                 timer = SetTimer(nullptr, timer, kLingerMs, nullptr);
                 continue;
             }

@@ -244,7 +244,10 @@ std::string SimServerFixture::WriteTempConfig(const std::string& text) {
 }
 
 void SimServerFixture::UseConfig(const std::string& text) {
-    const std::string path = WriteTempConfig(text);
+    UseConfigFile(WriteTempConfig(text));
+}
+
+void SimServerFixture::UseConfigFile(const std::string& path) {
     SetEnvironmentVariableA(kZZSimConfigVariable, path.c_str());
     if (m_control) {
         EXPECT_EQ(S_OK, m_control->SetConfigPath(path.c_str()));

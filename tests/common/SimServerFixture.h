@@ -46,6 +46,8 @@ class SimServerFixture : public ::testing::Test {
     void AttachLocalServer();
     // Writes the config text to a temporary file and makes every server created afterwards read it.
     void UseConfig(const std::string& text);
+    // Every server created afterwards reads this file (which need not exist).
+    void UseConfigFile(const std::string& path);
     // A temporary config file, removed at TearDown; for profiles registered with their own file.
     std::string WriteTempConfig(const std::string& text);
     // Servers read the config named in the registry again (ZZSIM_CONFIG unset).

@@ -270,7 +270,8 @@ TEST_P(SimServerDataTest, SinkHasNoReferencesLeftAfterUnadvise) {
     EXPECT_GT(m_sink.References(), 1);
     ASSERT_TRUE(WaitForNotifications(2));
     EXPECT_EQ(S_OK, m_data->DUnadvise(cookie));
-    EXPECT_EQ(1, m_sink.References());
+    // Through a proxy the server's release comes back as a call of its own: wait for it.
+    EXPECT_TRUE(PumpUntil([&] { return m_sink.References() == 1; }, 2000)) << m_sink.References();
     CloseGroup();
     EXPECT_EQ(1, m_sink.References());
 }

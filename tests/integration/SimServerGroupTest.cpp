@@ -107,7 +107,7 @@ TEST_P(SimServerGroupTest, ReadmeExampleConfigMakesARunningServer) {
 }
 
 TEST_P(SimServerGroupTest, MissingConfigFileMakesANoConfigServer) {
-    SetEnvironmentVariableA(kZZSimConfigVariable, "C:\\no\\such\\folder\\zzsim.cfg");
+    UseConfigFile("C:\\no\\such\\folder\\zzsim.cfg");
     ComPtr<IOPCServer> server = CreateServer();
     ASSERT_TRUE(server);
     Status status = PollStatus(server.Get());

@@ -49,14 +49,14 @@ std::string BuildDirectory() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string dir = path;
-    dir = dir.substr(0, dir.find_last_of('\\'));      // <build>\bench
+    dir = dir.substr(0, dir.find_last_of('\\'));       // <build>\bench
     return dir.substr(0, dir.find_last_of('\\') + 1);  // <build>\ (ends with the separator)
 }
 
 HRESULT CallExport(const std::string& dll, const char* name) {
     HMODULE module = LoadLibraryA(dll.c_str());
-    auto fn = module ? reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                     : nullptr;
+    auto fn =
+        module ? reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
     HRESULT hr = fn ? fn() : E_FAIL;
     if (module)
         FreeLibrary(module);

@@ -10,7 +10,7 @@ struct SimProfile {
     std::string progId;                    // "Vendor.Name.N"
     std::string versionIndependentProgId;  // "Vendor.Name"
     std::string description;
-    std::string configFile;  // absolute, or relative to the DLL's folder
+    std::string configFile;     // absolute, or relative to the DLL's folder
     bool bLocalServer = false;  // served by ZZSimServer.exe (LocalServer32), not the DLL
 };
 

@@ -154,6 +154,5 @@ class OnBothHosts : public Base, public ::testing::WithParamInterface<SimHost> {
   protected:
     SimHost Host() const override { return this->GetParam(); }
 };
-#define ZZ_ON_BOTH_HOSTS(fixture)                                                                             \
-    INSTANTIATE_TEST_SUITE_P(, fixture, ::testing::Values(SimHost::InProcess, SimHost::LocalServer), \
-                             SimHostName)
+#define ZZ_ON_BOTH_HOSTS(fixture) \
+    INSTANTIATE_TEST_SUITE_P(, fixture, ::testing::Values(SimHost::InProcess, SimHost::LocalServer), SimHostName)

@@ -196,9 +196,9 @@ TEST_P(SimServerDataTest, ArraysCarryOneBoundDescriptorAndTheirElements) {
     const size_t head = kImage + kStreamDescriptorBytes;
     const size_t bytes = 20 + 3 * 12;
     EXPECT_EQ(VT_ARRAY | VT_UI1, Word(s, bytes));
-    EXPECT_EQ(1, Word(s, bytes + kImage));                            // cDims
-    EXPECT_EQ(1u, Dword(s, bytes + kImage + 4));                      // cbElements
-    EXPECT_EQ(3u, Dword(s, bytes + kImage + kStreamBoundOffset));     // cElements
+    EXPECT_EQ(1, Word(s, bytes + kImage));                             // cDims
+    EXPECT_EQ(1u, Dword(s, bytes + kImage + 4));                       // cbElements
+    EXPECT_EQ(3u, Dword(s, bytes + kImage + kStreamBoundOffset));      // cElements
     EXPECT_EQ(0u, Dword(s, bytes + kImage + kStreamBoundOffset + 4));  // lLbound
     EXPECT_EQ(0, memcmp(&s[bytes + head], "\x0A\xFF\x00", 3));
     const size_t words = bytes + head + 3;

@@ -12,11 +12,13 @@
 /* The number of slots each interface has: a method in the IDL and missing from the list shows. */
 #define ZZ_VTABLE(itf) {#itf " slots", sizeof(itf##Vtbl) / sizeof(void*)},
 
+/* clang-format off */
 static const struct ZZDeclarationFact kFacts[] = {
     ZZ_OPC_METHODS(ZZ_SLOT) ZZ_OPC_STRUCTS(ZZ_SIZE) ZZ_OPC_FIELDS(ZZ_OFFSET)
     ZZ_VTABLE(IOPCServer) ZZ_VTABLE(IOPCServerPublicGroups) ZZ_VTABLE(IOPCBrowseServerAddressSpace)
     ZZ_VTABLE(IOPCGroupStateMgt) ZZ_VTABLE(IOPCPublicGroupStateMgt) ZZ_VTABLE(IOPCSyncIO)
     ZZ_VTABLE(IOPCAsyncIO) ZZ_VTABLE(IOPCItemMgt) ZZ_VTABLE(IEnumOPCItemAttributes) ZZ_VTABLE(IOPCCommon)};
+/* clang-format on */
 
 const struct ZZDeclarationFact* ZZIdlDeclarationFacts(unsigned* pCount) {
     *pCount = sizeof(kFacts) / sizeof(kFacts[0]);

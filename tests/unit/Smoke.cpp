@@ -46,7 +46,7 @@ TEST(Platform, StreamImagesHaveTheLayoutOfThisBitness) {
 TEST(Platform, IdlAndHandDeclarationsAgree) {
     std::map<std::string, unsigned long> ours;
     std::map<std::string, unsigned long> slots;
-#define ZZ_SLOT(itf, method)                       \
+#define ZZ_SLOT(itf, method)                      \
     ours[#itf "::" #method] = Slot(&itf::method); \
     slots[#itf " slots"] = slots.count(#itf " slots") ? slots[#itf " slots"] + 1 : 4;
 #define ZZ_SIZE(type) ours[#type] = sizeof(type);

@@ -27,10 +27,11 @@ function(zz_proxy_dll target idl)
         DEPENDS ${idl} ${CMAKE_SOURCE_DIR}/cmake/FixWidlProxy.cmake
         COMMENT "widl ${base}.idl for ${target}"
         VERBATIM)
-    add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/cmake/ProxyDll.c ${CMAKE_SOURCE_DIR}/cmake/ProxyDll.def
-                ${generated} ${ARGN})
-    # Compiled through ProxyDll.c only; listed so the target waits for widl.
-    set_source_files_properties(${generated} PROPERTIES HEADER_FILE_ONLY TRUE)
+    # One target owns the generation, so widl never runs twice at once for the same files; the
+    # DLL and whatever includes the header wait for it.
+    add_custom_target(${target}_header DEPENDS ${generated})
+    add_library(${target} SHARED ${CMAKE_SOURCE_DIR}/cmake/ProxyDll.c ${CMAKE_SOURCE_DIR}/cmake/ProxyDll.def ${ARGN})
+    add_dependencies(${target} ${target}_header)
     target_include_directories(${target} PRIVATE ${out})
     # Generated code: its warnings are widl's, not ours.
     target_compile_options(${target} PRIVATE -w)
@@ -43,5 +44,4 @@ function(zz_proxy_dll target idl)
         LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}
         ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
     set(${target}_INCLUDE_DIR ${out} PARENT_SCOPE)
-    add_custom_target(${target}_header DEPENDS ${out}/${base}.h)
 endfunction()

@@ -348,6 +348,9 @@ void SimServerFixture::SetDisconnected(bool bDisconnected) const {
 }
 
 HRESULT SimServerFixture::RegisterProfile(const char* progId, const char* clsid, const std::string& configPath) {
+    if (!m_hDll) {
+        return E_NOTIMPL;  // profiles belong to the in-process simulator
+    }
     auto registerProfile = Export<ZZSimRegisterProfileFn>("ZZSim_RegisterProfile");
     HRESULT hr = registerProfile(progId, clsid, configPath.c_str(), !m_bMachineWide);
     if (SUCCEEDED(hr)) {
@@ -357,6 +360,9 @@ HRESULT SimServerFixture::RegisterProfile(const char* progId, const char* clsid,
 }
 
 HRESULT SimServerFixture::UnregisterProfile(const char* progId, const char* clsid) {
+    if (!m_hDll) {
+        return E_NOTIMPL;
+    }
     return Export<ZZSimUnregisterProfileFn>("ZZSim_UnregisterProfile")(progId, clsid, !m_bMachineWide);
 }
 

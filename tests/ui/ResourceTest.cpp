@@ -550,7 +550,8 @@ TEST(VersionResourceTest, ShippedFilesCarryTheAboutBoxVersion) {
     std::string build(self);
     build.resize(build.find_last_of('\\'));  // the tests folder
     build.resize(build.find_last_of('\\') + 1);  // the build folder above it
-    for (const char* file : {"ZIZAZOzivuvi.exe", "tools\\DXMTrace.exe", "ZZSimServer.dll"}) {
+    for (const char* file :
+         {"ZIZAZOzivuvi.exe", "tools\\DXMTrace.exe", "ZZSimServer.dll", "ZZSimServer.exe", "ZZOpcProxy.dll"}) {
         EXPECT_EQ(std::string(shown.begin(), shown.end()), FileVersion(build + file)) << file;
     }
 }

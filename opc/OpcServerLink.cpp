@@ -9,9 +9,6 @@
 const CLSID kRunningOnlyServerClsid = {0x6E9A1C3B, 0x52D4, 0x4B8E, {0x9F, 0x21, 0x7A, 0x3C, 0x5D, 0x8E, 0x0B, 0x14}};
 
 namespace {
-// {13486D51-4821-11D2-A494-3CB306C10000}
-const CLSID kClsidOpcServerList = {0x13486D51, 0x4821, 0x11D2, {0xA4, 0x94, 0x3C, 0xB3, 0x06, 0xC1, 0x00, 0x00}};
-
 struct ComReleaser {
     void operator()(IUnknown* p) const { p->Release(); }
 };
@@ -155,24 +152,35 @@ HRESULT OpcServerLink::ResolveProgId(const char* progId, bool showErrors, CLSID*
     return hr;
 }
 
+HRESULT OpcServerLink::OpenServerList(const wchar_t* machine, IOPCServerList** ppList) {
+    *ppList = nullptr;
+    COSERVERINFO info = {0, const_cast<wchar_t*>(machine), nullptr, 0};
+    MULTI_QI qi = {&__uuidof(IOPCServerList), nullptr, S_OK};
+    HRESULT hr =
+        CoCreateInstanceEx(CLSID_OpcServerList, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, &info, 1, &qi);
+    if (SUCCEEDED(hr) && (FAILED(qi.hr) || !qi.pItf))
+        hr = FAILED(qi.hr) ? qi.hr : E_NOINTERFACE;
+    if (FAILED(hr)) {
+        if (qi.pItf)
+            qi.pItf->Release();
+        return hr;
+    }
+    *ppList = static_cast<IOPCServerList*>(qi.pItf);
+    return S_OK;
+}
+
 HRESULT OpcServerLink::ResolveRemoteProgId(const wchar_t* machine,
                                            const wchar_t* progId,
                                            bool showErrors,
                                            CLSID* clsid) {
-    COSERVERINFO info = {0, const_cast<wchar_t*>(machine), nullptr, 0};
-    MULTI_QI qi = {&__uuidof(IOPCServerList), nullptr, S_OK};
-    HRESULT hr =
-        CoCreateInstanceEx(kClsidOpcServerList, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, &info, 1, &qi);
-    if (FAILED(hr) || FAILED(qi.hr)) {
-        if (SUCCEEDED(hr))
-            hr = qi.hr;
-        if (qi.pItf)
-            qi.pItf->Release();
+    IOPCServerList* opened = nullptr;
+    HRESULT hr = OpenServerList(machine, &opened);
+    if (FAILED(hr)) {
         if (showErrors)
             ReportError("Cannot connect to OPCBrowser on remote machine !", hr);
         return hr;
     }
-    ComHolder<IOPCServerList> list(static_cast<IOPCServerList*>(qi.pItf));
+    ComHolder<IOPCServerList> list(opened);
     hr = list.get()->CLSIDFromProgID(progId, clsid);
     list.reset();
     if (FAILED(hr) && showErrors)

@@ -30,6 +30,10 @@ class OpcServerLink {
     // Shows message + "\n\nError : " + the system text of hr in a warning box; returns its result.
     int ReportError(const char* message, HRESULT hr);
 
+    // The OPC server enumerator (OpcEnum) of that machine: one reference in *ppList, or NULL and
+    // the failure of the activation or of its interface query.
+    static HRESULT OpenServerList(const wchar_t* machine, IOPCServerList** ppList);
+
     // Conversions in the process's current locale; exactly one character per source character.
     static HRESULT ToWide(const char* text, std::wstring* out);
     static HRESULT ToMultiByte(const wchar_t* text, std::string* out);

@@ -105,17 +105,11 @@ HRESULT ListRemoteServers(const std::string& host, std::vector<CatalogServer>* s
     if (FAILED(hr)) {
         return hr;
     }
-    COSERVERINFO info = {0, const_cast<wchar_t*>(machine.c_str()), nullptr, 0};
-    MULTI_QI qi = {&__uuidof(IOPCServerList), nullptr, S_OK};
-    hr = CoCreateInstanceEx(CLSID_OpcServerList, nullptr, CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER, &info, 1, &qi);
+    ComPtr<IOPCServerList> list;
+    hr = OpcServerLink::OpenServerList(machine.c_str(), list.GetAddressOf());
     if (FAILED(hr)) {
         return hr;
     }
-    if (FAILED(qi.hr) || !qi.pItf) {
-        return FAILED(qi.hr) ? qi.hr : E_NOINTERFACE;
-    }
-    ComPtr<IOPCServerList> list;
-    list.Attach(static_cast<IOPCServerList*>(qi.pItf));
     CATID wanted[] = {CATID_OPCDAServer10, CATID_OPCDAServer20};
     ComPtr<IEnumGUID> classes;
     hr = list->EnumClassesOfCategories(2, wanted, 0, nullptr, classes.GetAddressOf());

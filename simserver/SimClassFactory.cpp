@@ -7,8 +7,29 @@
 #include "simserver/SimServer.h"
 #include "simserver/SimText.h"
 
+namespace {
+
+HRESULT MakeServer(const SimProfile& profile, REFIID riid, void** ppv) {
+    std::string path = SimProfiles::ConfigPath(profile);
+    // A bad config still makes a server: it reports OPC_STATUS_NOCONFIG and names the error.
+    std::shared_ptr<const SimConfig> config = SimConfigParser::LoadFile(path);
+    HRESULT hr = config->Hook("CreateInstance");
+    if (SUCCEEDED(hr)) {
+        hr = SimServer::Create(config, riid, ppv);
+    }
+    SimLog::Write("CreateInstance profile=%s config=\"%s\" error=\"%s\" -> hr=%s", profile.progId.c_str(), path.c_str(),
+                  config->error.c_str(), HrText(hr).c_str());
+    return hr;
+}
+
+}  // namespace
+
 SimClassFactory* SimClassFactory::Create(const SimProfile& profile) {
-    return new (std::nothrow) SimClassFactory(profile);
+    return Create([profile](REFIID riid, void** ppv) { return MakeServer(profile, riid, ppv); });
+}
+
+SimClassFactory* SimClassFactory::Create(Maker maker) {
+    return new (std::nothrow) SimClassFactory(std::move(maker));
 }
 
 STDMETHODIMP SimClassFactory::QueryInterface(REFIID riid, void** ppv) {
@@ -44,16 +65,7 @@ STDMETHODIMP SimClassFactory::CreateInstance(IUnknown* pUnkOuter, REFIID riid, v
     if (pUnkOuter) {
         return CLASS_E_NOAGGREGATION;
     }
-    std::string path = SimProfiles::ConfigPath(m_profile);
-    // A bad config still makes a server: it reports OPC_STATUS_NOCONFIG and names the error.
-    std::shared_ptr<const SimConfig> config = SimConfigParser::LoadFile(path);
-    HRESULT hr = config->Hook("CreateInstance");
-    if (SUCCEEDED(hr)) {
-        hr = SimServer::Create(config, riid, ppv);
-    }
-    SimLog::Write("CreateInstance profile=%s config=\"%s\" error=\"%s\" -> hr=%s", m_profile.progId.c_str(),
-                  path.c_str(), config->error.c_str(), HrText(hr).c_str());
-    return hr;
+    return m_maker(riid, ppv);
 }
 
 STDMETHODIMP SimClassFactory::LockServer(BOOL fLock) {

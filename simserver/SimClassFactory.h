@@ -1,16 +1,23 @@
 #pragma once
 // Class object of one profile: every server it makes reads the profile's config afresh, so a test
-// can change the config between two CoCreateInstance calls.
+// can change the config between two CoCreateInstance calls. Also the class object of any other
+// object the simulator hands out by class id (the EXE's control object), given how to make it.
 #include <windows.h>
 #include <unknwn.h>
+
+#include <functional>
 
 #include "simserver/SimModule.h"
 #include "simserver/SimProfiles.h"
 
 class SimClassFactory final : public IClassFactory {
   public:
+    // Makes one object and queries it for riid, as IClassFactory::CreateInstance does.
+    using Maker = std::function<HRESULT(REFIID riid, void** ppv)>;
+
     // One reference, or NULL when out of memory.
     static SimClassFactory* Create(const SimProfile& profile);
+    static SimClassFactory* Create(Maker maker);
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -19,10 +26,10 @@ class SimClassFactory final : public IClassFactory {
     STDMETHODIMP LockServer(BOOL fLock) override;
 
   private:
-    explicit SimClassFactory(const SimProfile& profile) : m_profile(profile) {}
+    explicit SimClassFactory(Maker maker) : m_maker(std::move(maker)) {}
     ~SimClassFactory() = default;
 
     SimLiveObject<SimObjectKind::ClassFactory> m_live;
     LONG m_cRef = 1;
-    SimProfile m_profile;
+    Maker m_maker;
 };

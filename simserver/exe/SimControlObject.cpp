@@ -95,54 +95,12 @@ STDMETHODIMP SimControlObject::GetProcessId(DWORD* pdwProcessId) {
     return S_OK;
 }
 
-class SimControlClassObject final : public IClassFactory {
-  public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+HRESULT SimControlObject::Create(REFIID riid, void** ppv) {
+    SimControlObject* control = new (std::nothrow) SimControlObject();
+    if (!control) {
+        return E_OUTOFMEMORY;
     }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&m_cRef)); }
-    STDMETHODIMP_(ULONG) Release() override {
-        LONG count = InterlockedDecrement(&m_cRef);
-        if (count == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(count);
-    }
-    STDMETHODIMP CreateInstance(IUnknown* pUnkOuter, REFIID riid, void** ppv) override {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        *ppv = nullptr;
-        if (pUnkOuter) {
-            return CLASS_E_NOAGGREGATION;
-        }
-        SimControlObject* control = new (std::nothrow) SimControlObject();
-        if (!control) {
-            return E_OUTOFMEMORY;
-        }
-        HRESULT hr = control->QueryInterface(riid, ppv);
-        control->Release();
-        return hr;
-    }
-    STDMETHODIMP LockServer(BOOL fLock) override {
-        SimModule::Lock(fLock != FALSE);
-        return S_OK;
-    }
-
-  private:
-    SimLiveObject<SimObjectKind::ClassFactory> m_live;
-    LONG m_cRef = 1;
-};
-
-IClassFactory* SimControlObject::CreateClassObject() {
-    return new (std::nothrow) SimControlClassObject();
+    HRESULT hr = control->QueryInterface(riid, ppv);
+    control->Release();
+    return hr;
 }

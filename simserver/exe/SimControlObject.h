@@ -1,6 +1,6 @@
 #pragma once
-// The control object of ZZSimServer.exe: IZZSimControl for tests in another process, and its
-// class object. While a test holds it, the EXE keeps running.
+// The control object of ZZSimServer.exe: IZZSimControl for tests in another process. While a test
+// holds it, the EXE keeps running.
 #include <windows.h>
 #include <unknwn.h>
 
@@ -21,13 +21,12 @@ class SimControlObject final : public IZZSimControl {
     STDMETHODIMP SetConfigPath(LPCSTR szPath) override;
     STDMETHODIMP GetProcessId(DWORD* pdwProcessId) override;
 
-    // The class object to register with CoRegisterClassObject; one reference.
-    static IClassFactory* CreateClassObject();
+    // A new control object queried for riid (what its class object's CreateInstance does).
+    static HRESULT Create(REFIID riid, void** ppv);
 
   private:
     SimControlObject() = default;
     ~SimControlObject() = default;
-    friend class SimControlClassObject;
 
     SimLiveObject<SimObjectKind::Control> m_live;
     LONG m_cRef = 1;

@@ -59,7 +59,7 @@ bool RegisterClassObjects(std::vector<Registration>* pRegistrations) {
     for (const SimProfile& profile : SimProfiles::BuiltInLocal()) {
         registrations.push_back({profile.clsid, SimClassFactory::Create(profile), 0});
     }
-    registrations.push_back({CLSID_ZZSimControl, SimControlObject::CreateClassObject(), 0});
+    registrations.push_back({CLSID_ZZSimControl, SimClassFactory::Create(&SimControlObject::Create), 0});
     for (Registration& r : registrations) {
         if (!r.factory || FAILED(CoRegisterClassObject(r.clsid, r.factory, CLSCTX_LOCAL_SERVER,
                                                        REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &r.cookie))) {

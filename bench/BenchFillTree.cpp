@@ -14,6 +14,7 @@
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "common/FrameHarness.h"
+#include "common/LocalSimulator.h"
 #include "opc/OpcConnection.h"
 #include "SimControlInterface.h"
 #include "simserver/ZZSimControl.h"
@@ -53,33 +54,11 @@ std::string BuildDirectory() {
     return dir.substr(0, dir.find_last_of('\\') + 1);  // <build>\ (ends with the separator)
 }
 
-HRESULT CallExport(const std::string& dll, const char* name) {
-    HMODULE module = LoadLibraryA(dll.c_str());
-    auto fn =
-        module ? reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-    HRESULT hr = fn ? fn() : E_FAIL;
-    if (module)
-        FreeLibrary(module);
-    return hr;
-}
-
 // ZZSimServer.exe registered with the proxy/stubs it needs, and started: the control object
 // held here keeps it running for the figures, and names the config its servers read.
 bool StartLocalServer(const std::string& config, IZZSimControl** ppControl) {
-    const std::string dir = BuildDirectory();
-    if (FAILED(CallExport(dir + "ZZOpcProxy.dll", "DllRegisterServer")) ||
-        FAILED(CallExport(dir + "ZZSimControlPS.dll", "DllRegisterServer")))
-        return false;
-    std::string line = "\"" + dir + kZZSimExeName + "\" /RegServer";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    WaitForSingleObject(process.hProcess, 30000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return SUCCEEDED(CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),
+    return SUCCEEDED(RegisterLocalSimulator(BuildDirectory())) &&
+           SUCCEEDED(CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),
                                       reinterpret_cast<void**>(ppControl))) &&
            SUCCEEDED((*ppControl)->SetConfigPath(config.c_str()));
 }

@@ -1,5 +1,7 @@
 #include "tests/common/SimServerFixture.h"
 
+#include "tests/common/LocalSimulator.h"
+
 #include <tlhelp32.h>
 
 #include <cstring>
@@ -77,34 +79,6 @@ void SimServerFixture::SetUp() {
 
 namespace {
 
-HRESULT RegisterProxyDll(const std::string& path) {
-    HMODULE module = LoadLibraryA(path.c_str());
-    if (!module) {
-        return HRESULT_FROM_WIN32(GetLastError());
-    }
-    auto registerServer =
-        reinterpret_cast<ZZSimDllRegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
-    HRESULT hr = registerServer ? registerServer() : E_NOINTERFACE;
-    FreeLibrary(module);
-    return hr;
-}
-
-DWORD RunAndWait(const std::string& commandLine) {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
-        return GetLastError();
-    }
-    WaitForSingleObject(process.hProcess, 30000);
-    DWORD code = 1;
-    GetExitCodeProcess(process.hProcess, &code);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 // Windows' service control manager notices that a local server died and starts a new one for
 // the next client. Wine's RpcSs keeps handing out the dead process's class objects instead
 // (RPC_S_SERVER_UNAVAILABLE for every later activation), so under Wine the test ends RpcSs,
@@ -138,14 +112,9 @@ void SimServerFixture::AttachLocalServer() {
     // Once per test program: the registrations stay in the build's own Wine prefix.
     static bool s_bRegistered = false;
     if (!s_bRegistered) {
-        for (const char* name : {"ZZOpcProxy.dll", "ZZSimControlPS.dll"}) {
-            const std::string path = FindBuildFile(name);
-            ASSERT_FALSE(path.empty()) << name << " not found";
-            ASSERT_EQ(S_OK, RegisterProxyDll(path)) << name;
-        }
         const std::string exe = FindBuildFile(kZZSimExeName);
         ASSERT_FALSE(exe.empty()) << kZZSimExeName << " not found";
-        ASSERT_EQ(0u, RunAndWait("\"" + exe + "\" /RegServer")) << exe << " /RegServer";
+        ASSERT_EQ(S_OK, RegisterLocalSimulator(Folder(exe))) << "proxy/stubs and " << exe;
         s_bRegistered = true;
     }
     HRESULT hr = CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),

@@ -1,5 +1,6 @@
 #include "tests/common/SimServerFixture.h"
 
+#include "opc/OpcConnection.h"
 #include "tests/common/LocalSimulator.h"
 
 #include <tlhelp32.h>
@@ -117,8 +118,18 @@ void SimServerFixture::AttachLocalServer() {
         ASSERT_EQ(S_OK, RegisterLocalSimulator(Folder(exe))) << "proxy/stubs and " << exe;
         s_bRegistered = true;
     }
-    HRESULT hr = CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),
-                                  reinterpret_cast<void**>(m_control.GetAddressOf()));
+    // The process of the previous test may be ending just now (it lingers a second after its last
+    // object): an activation that meets it on its way out fails, and the next one starts a new
+    // process.
+    HRESULT hr = E_FAIL;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        hr = CoCreateInstance(CLSID_ZZSimControl, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IZZSimControl),
+                              reinterpret_cast<void**>(m_control.ReleaseAndGetAddressOf()));
+        if (!IsServerGone(hr) && hr != HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) && hr != CO_E_SERVER_STOPPING) {
+            break;
+        }
+        PumpFor(500);
+    }
     ASSERT_EQ(S_OK, hr) << "the simulator's control object";
     ClearLog();
     UseRegisteredConfig();

@@ -209,9 +209,11 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
         return E_FAIL;
     wchar_t empty[] = L"";
     OPCITEMDEF def;
-    FillItemDef(&def, itemId, g_pItemView->NextClientHandle(), empty);
+    const OPCHANDLE handle = g_pItemView->NextClientHandle();
+    FillItemDef(&def, itemId, handle, empty);
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
+    const bool bHeld = m_earlyValues.Open(handle, 1);
     HRESULT hr = Checked(m_pItemMgt->AddItems(1, &def, &results, &errors));
     SysFreeString(def.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
@@ -219,6 +221,7 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     if (!ReadableAnswer(malloc, hr, results, errors, 1, &broken)) {
         if (broken)
             g_pItemView->RetireClientHandle();
+        ShowEarlyValues(bHeld);
         return FAILED(hr) ? hr : E_FAIL;
     }
     // A server that answers without an error array gets the call's own result for the item.
@@ -227,6 +230,7 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     if (SUCCEEDED(itemError))
         result = g_pItemView->AddItem(itemId, results[0]);
     FreeAnswer(malloc, results, errors, 1);
+    ShowEarlyValues(bHeld);
     return result;
 }
 
@@ -250,6 +254,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
         FillItemDef(&defs[i], kept[i].c_str(), base + (OPCHANDLE)i, empty);
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
+    const bool bHeld = m_earlyValues.Open(base, defs.size());
     HRESULT hr = Checked(m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors));
     for (OPCITEMDEF& d : defs)
         SysFreeString(d.szItemID);
@@ -261,6 +266,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     if (!ReadableAnswer(malloc, hr, results, errors, kept.size(), &broken)) {
         for (size_t i = 0; broken && i < kept.size(); ++i)
             g_pItemView->RetireClientHandle();
+        ShowEarlyValues(bHeld);
         return FAILED(hr) ? hr : E_FAIL;
     }
     HRESULT result = hr;
@@ -273,6 +279,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
             g_pItemView->RetireClientHandle();  // later rows keep matching their handles
     }
     FreeAnswer(malloc, results, errors, kept.size());
+    ShowEarlyValues(bHeld);
     return result;
 }
 

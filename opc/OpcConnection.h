@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "opc/EarlyValues.h"
 #include "opc/OpcDa.h"
 #include "opc/OpcDataCallback.h"
 #include "opc/OpcServerLink.h"
@@ -80,6 +81,10 @@ class OpcConnection : public OpcDataCallback {
     // shows every row's quality as "not connected", traces once and ends the poll. Returns hr.
     HRESULT Checked(HRESULT hr);
     static void CALLBACK OnStatusPollTimer(HWND, UINT, UINT_PTR id, DWORD);
+    // Writes one item's texts into its row (a skipped value leaves the Value column as it is).
+    static void ShowText(const DataChangeText& text);
+    // After an AddItems call that held values (bHeld): shows what arrived before the rows existed.
+    void ShowEarlyValues(bool bHeld);
     // The item definition for one ID; the BSTR in it is the caller's to free.
     void FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath);
 
@@ -88,6 +93,7 @@ class OpcConnection : public OpcDataCallback {
     IOPCAsyncIO* m_pAsyncIO = nullptr;
     IOPCItemMgt* m_pItemMgt = nullptr;
     OpcAdviseSink* m_pSink = nullptr;
+    EarlyValues m_earlyValues;
     OPCHANDLE m_hGroup = 0;
     BSTR m_groupName = nullptr;
     DWORD m_adviseCookie = 0;

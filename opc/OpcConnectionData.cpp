@@ -49,7 +49,21 @@ void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* i
     const bool holdRedraw = list && header->dwItemCount > (DWORD)ListView_GetCountPerPage(list);
     CRedrawOff quiet(holdRedraw ? list : nullptr);
     for (const DataChangeText& t : DataChangeTexts(*header, items, values, m_hexDump)) {
-        const char* value = t.bSkipped ? nullptr : t.valueText.c_str();
-        g_pItemView->SetItemValue(value, t.qualityText.c_str(), (int)t.hClient);
+        if (!m_earlyValues.Keep(t))
+            ShowText(t);
+    }
+}
+
+void OpcConnection::ShowText(const DataChangeText& text) {
+    const char* value = text.bSkipped ? nullptr : text.valueText.c_str();
+    g_pItemView->SetItemValue(value, text.qualityText.c_str(), (int)text.hClient);
+}
+
+void OpcConnection::ShowEarlyValues(bool bHeld) {
+    if (!bHeld)
+        return;
+    for (const DataChangeText& t : m_earlyValues.Take()) {
+        if (g_pItemView)
+            ShowText(t);
     }
 }

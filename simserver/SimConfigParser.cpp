@@ -284,6 +284,10 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         m_pConfig->bPadValues = true;
         return true;
     }
+    if (keyword == "early_values" && n == 1) {
+        m_pConfig->bEarlyValues = true;
+        return true;
+    }
     if (keyword == "fail_browse_down" && n == 2) {
         m_pConfig->failBrowseDown.insert(Utf8ToWide(words[1]));
         return true;
@@ -292,7 +296,7 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
                 keyword == "withhold" || keyword == "getstatus" || keyword == "fail" || keyword == "slow" ||
                 keyword == "fail_browse_down" || keyword == "refuse_browse_up_at_root" ||
                 keyword == "accept_browse_up_at_root" || keyword == "endless_browse" || keyword == "garbage_browse" ||
-                keyword == "broken_additems" || keyword == "pad_values";
+                keyword == "broken_additems" || keyword == "pad_values" || keyword == "early_values";
     return Fail("wrong number of words for \"" + words[0] + "\"");
 }
 

@@ -372,9 +372,14 @@ STDMETHODIMP SimGroup::AddItems(DWORD dwCount,
         BreakResults(ppAddResults, ppErrors);
         hr = S_OK;
     }
-    // New items get their first values promptly rather than at the next tick.
+    // New items get their first values promptly rather than at the next tick; with early_values
+    // even before the answer, as a server that notifies from threads of its own can deliver them.
     if (SUCCEEDED(hr) && m_sinks.HasDataConnection()) {
-        m_window.Wake();
+        if (m_config->bEarlyValues) {
+            SendDue(false);
+        } else {
+            m_window.Wake();
+        }
     }
     return hr;
 }

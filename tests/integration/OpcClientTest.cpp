@@ -286,6 +286,24 @@ TEST_P(ConnectionTest, PaddedValuesAreReadAtTheirOffsets) {
     EXPECT_EQ(QualityText(0x40), Cell(4, 4));
 }
 
+// A server that notifies from threads of its own (or any server, through a proxy, when the
+// answer is slower than the notification) can deliver the first values while the client still
+// waits for the AddItems answer: values that never change would otherwise never be shown.
+TEST_P(ConnectionTest, FirstValuesThatComeBeforeTheAddItemsAnswerReachTheirRows) {
+    m_config += "early_values\n";
+    UseConfig(m_config);
+    Start();
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Name"));
+    std::vector<std::string> ids = {"Line.Flag", "Line.Bytes", "Line.Money"};
+    ASSERT_EQ(0, g_pConnection->AddItems(ids));
+    EXPECT_EQ("abc", Cell(0, 3));
+    EXPECT_EQ("On", Cell(1, 3));
+    EXPECT_EQ("0A FF 00 ", Cell(2, 3));
+    EXPECT_EQ("12.34", Cell(3, 3));
+    EXPECT_EQ(QualityText(0x40), Cell(3, 4));
+    EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(0, 4));
+}
+
 TEST_P(ConnectionTest, HexDumpSwitchesByteArrayTexts) {
     Start();
     ASSERT_EQ(0, g_pConnection->AddItem("Line.Bytes"));

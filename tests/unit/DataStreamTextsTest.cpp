@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "opc/DataChangeTexts.h"
+#include "opc/EarlyValues.h"
 #include "opc/DiagnosticTexts.h"
 
 namespace {
@@ -177,4 +178,30 @@ TEST(DataStreamTextsTest, EmptiedNotificationGivesNoTexts) {
     const OPCGROUPHEADER header = {20, 0, 1, 0, E_FAIL};
     const OPCITEMHEADER2 item = {};
     EXPECT_TRUE(DataChangeTexts(header, &item, nullptr, true).empty());
+}
+
+// Values for the items of an AddItems call still under way are kept until the rows exist; what
+// is taken is what the rows would show had they existed.
+TEST(DataStreamTextsTest, EarlyValuesKeepWhatTheRowsWouldShow) {
+    EarlyValues early;
+    EXPECT_FALSE(early.Keep({7, false, "1", "Good"})) << "nothing is held outside a call";
+    ASSERT_TRUE(early.Open(7, 3));
+    EXPECT_FALSE(early.Open(20, 1)) << "one call is held at a time";
+    EXPECT_FALSE(early.Keep({6, false, "x", "Good"}));
+    EXPECT_FALSE(early.Keep({10, false, "x", "Good"}));
+    EXPECT_TRUE(early.Keep({9, false, "3", "Good"}));
+    EXPECT_TRUE(early.Keep({7, false, "1", "Good"}));
+    EXPECT_TRUE(early.Keep({7, true, "", "Bad"}));  // no text for the type: the value stays
+    EXPECT_TRUE(early.Keep({9, false, "4", "Uncertain"}));
+    const std::vector<DataChangeText> taken = early.Take();
+    ASSERT_EQ(2u, taken.size());
+    EXPECT_EQ(7u, taken[0].hClient);
+    EXPECT_EQ("1", taken[0].valueText);
+    EXPECT_FALSE(taken[0].bSkipped);
+    EXPECT_EQ("Bad", taken[0].qualityText);
+    EXPECT_EQ(9u, taken[1].hClient);
+    EXPECT_EQ("4", taken[1].valueText);
+    EXPECT_EQ("Uncertain", taken[1].qualityText);
+    EXPECT_FALSE(early.Keep({8, false, "2", "Good"})) << "taking ends the call";
+    EXPECT_TRUE(early.Take().empty());
 }

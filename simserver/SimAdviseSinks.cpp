@@ -3,6 +3,7 @@
 #include <olectl.h>
 
 #include "simserver/SimLog.h"
+#include "simserver/SimModule.h"
 #include "simserver/SimStreamWriter.h"
 
 namespace {
@@ -137,7 +138,9 @@ HRESULT SimAdviseSinks::Send(OPCHANDLE hServerGroup,
     counters.dwLastNotificationItems = itemCount;
     SimLog::Write("OnDataChange group=%lu cookie=%lu format=%s items=%lu bytes=%u", hServerGroup, dwConnection,
                   FormatName(cfFormat), itemCount, static_cast<unsigned>(stream.size()));
+    SimModule::CallbackStarted();
     sink->OnDataChange(&format, &medium);
+    SimModule::CallbackEnded();
     sink->Release();
     GlobalFree(block);  // the medium stays ours: the sink only reads it during the call
     return S_OK;

@@ -81,6 +81,7 @@ ZZSimCounters Snapshot() {
     copy.nEnumerators = SimModule::LiveObjects(SimObjectKind::Enumerator);
     copy.nClassFactories = SimModule::LiveObjects(SimObjectKind::ClassFactory);
     copy.nLocks = SimModule::Locks();
+    copy.nCallbacksUnderWay = SimModule::CallbacksUnderWay();
     return copy;
 }
 

@@ -4,6 +4,7 @@ namespace {
 HINSTANCE g_hInstance = nullptr;
 LONG g_objects[static_cast<int>(SimObjectKind::Count)] = {};
 LONG g_locks = 0;
+LONG g_callbacks = 0;
 void (*g_idleCallback)() = nullptr;
 
 void CheckIdle() {
@@ -79,6 +80,18 @@ LONG Busy() {
 
 void SetIdleCallback(void (*callback)()) {
     g_idleCallback = callback;
+}
+
+void CallbackStarted() {
+    InterlockedIncrement(&g_callbacks);
+}
+
+void CallbackEnded() {
+    InterlockedDecrement(&g_callbacks);
+}
+
+LONG CallbacksUnderWay() {
+    return g_callbacks;
 }
 
 }  // namespace SimModule

@@ -21,6 +21,11 @@ bool CanUnload();
 LONG Busy();
 // Called on the thread that released the last object or lock, when Busy() has dropped to 0.
 void SetIdleCallback(void (*callback)());
+// Calls into clients that have not returned yet (out of process the client serves them when
+// it gets round to it).
+void CallbackStarted();
+void CallbackEnded();
+LONG CallbacksUnderWay();
 }  // namespace SimModule
 
 // Member of every COM object of the DLL: counts it as live for exactly its lifetime.

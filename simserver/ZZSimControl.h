@@ -62,6 +62,7 @@ struct ZZSimCounters {
     DWORD dwLastRevisedRate;        // of the last AddGroup
     DWORD dwLastAdviseCookie;       // of the last successful DAdvise
     DWORD dwLastNotificationItems;  // item count of the last OnDataChange
+    LONG nCallbacksUnderWay;        // OnDataChange calls made that have not returned yet
 };
 
 // Copies the call log (UTF-8, one line per call, '\n' separated) into buffer (may be NULL) and

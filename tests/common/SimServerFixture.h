@@ -58,8 +58,13 @@ class SimServerFixture : public ::testing::Test {
     std::vector<std::string> LogLines(const std::string& prefix) const;
     void ClearLog() const;
     ZZSimCounters Counters() const;
+    // Live objects once the last releases have reached the server (out of process that may take
+    // a moment); 0 is what a test expects after the client let go.
     LONG LiveObjects() const;
     HRESULT EmitStream(DWORD dwConnection, UINT cfFormat, const std::vector<BYTE>& bytes) const;
+    // Ticks the group (0: every group). Returns once every notification the server has sent so
+    // far has been served here: out of process, one that a timer or wake-up sent just before can
+    // still be on its way when the tick's own are done.
     HRESULT NotifyNow(DWORD hServerGroup = 0) const;
     // The servers act as gone (every call fails with RPC_E_DISCONNECTED) or back; reset at TearDown.
     void SetDisconnected(bool bDisconnected) const;
@@ -97,6 +102,7 @@ class SimServerFixture : public ::testing::Test {
     // A file of the build directory (test programs live in <build>/tests).
     static std::string FindBuildFile(const char* name);
     void RegisterServer();
+    ZZSimCounters SettledCounters() const;
     void UnregisterServer();
 
     Microsoft::WRL::ComPtr<IZZSimControl> m_control;

@@ -165,7 +165,7 @@ class ConnectionTest : public OnBothHosts<SimServerFixture> {
         m_frame->Idle();
     }
     void Notify() {
-        NotifyNow();
+        EXPECT_EQ(S_OK, NotifyNow()) << "no group of the program's was ticked";
         m_frame->Idle();
     }
 

@@ -20,4 +20,10 @@ ZZ_FORCE_XVFB=1 zz_start_display
 zz_virtual_desktop on
 zz_start_wine
 cd "$ZZ_BUILD"
-ctest --output-on-failure --timeout 600 "$@"
+# What failed is repeated last: a log that keeps only its beginning and end still shows it.
+ctest --output-on-failure --timeout 600 "$@" || {
+    status=$?
+    echo "== Failed checks:"
+    grep -a -h -A8 -E ": Failure|Exception thrown|crashed" Testing/Temporary/LastTest.log | head -150 || true
+    exit $status
+}

@@ -131,7 +131,8 @@ int CItemView::SetItemValue(const char* value, const char* quality, int clientHa
     int row = m_handles.RowOf(clientHandle);
     CListCtrl list = GetListCtrl();
     // The next handle's entry names the row the next item will get, which does not exist yet: a
-    // late notification after a clear, or one racing its own AddItems answer.
+    // late notification after a clear. (Values racing their own AddItems answer are held back by
+    // the connection until the rows exist.)
     if (row < 0 || row >= list.GetItemCount())
         return E_FAIL;
     if (value)

@@ -22,6 +22,22 @@ struct NamedType {
     bool bScalar;  // allowed as a scalar item, not only as an array element
 };
 
+// Options of one word that set a flag of the config.
+struct SwitchWord {
+    const char* word;
+    bool SimConfig::*flag;
+    bool value;
+};
+
+const SwitchWord kSwitchWords[] = {
+    {"refuse_browse_up_at_root", &SimConfig::bAcceptBrowseUpAtRoot, false},
+    {"accept_browse_up_at_root", &SimConfig::bAcceptBrowseUpAtRoot, true},
+    {"endless_browse", &SimConfig::bEndlessBrowse, true},
+    {"garbage_browse", &SimConfig::bGarbageBrowse, true},
+    {"pad_values", &SimConfig::bPadValues, true},
+    {"early_values", &SimConfig::bEarlyValues, true},
+};
+
 const NamedType kTypes[] = {
     {"VT_I1", VT_I1, true},
     {"VT_UI1", VT_UI1, true},
@@ -208,6 +224,14 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
     const std::string keyword = Lower(words[0]);
     const size_t n = words.size();
     *pHandled = true;
+    const SwitchWord* pSwitch = nullptr;
+    for (const SwitchWord& option : kSwitchWords) {
+        pSwitch = keyword == option.word ? &option : pSwitch;
+    }
+    if (pSwitch && n == 1) {
+        m_pConfig->*pSwitch->flag = pSwitch->value;
+        return true;
+    }
     if (keyword == "organization" || keyword == "organisation") {
         std::string kind = n == 2 ? Lower(words[1]) : std::string();
         if (kind != "hierarchical" && kind != "flat") {
@@ -256,14 +280,6 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
     if (keyword == "slow" && n == 3) {
         return ParseCount(words[2], &m_pConfig->slow[Lower(words[1])]);
     }
-    if (keyword == "refuse_browse_up_at_root" && n == 1) {
-        m_pConfig->bAcceptBrowseUpAtRoot = false;
-        return true;
-    }
-    if (keyword == "accept_browse_up_at_root" && n == 1) {
-        m_pConfig->bAcceptBrowseUpAtRoot = true;
-        return true;
-    }
     if (keyword == "broken_additems" && n == 2) {
         const std::string how = Lower(words[1]);
         if (how != "null" && how != "short" && how != "noerrors") {
@@ -272,31 +288,13 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         m_pConfig->brokenAddItems = how;
         return true;
     }
-    if (keyword == "endless_browse" && n == 1) {
-        m_pConfig->bEndlessBrowse = true;
-        return true;
-    }
-    if (keyword == "garbage_browse" && n == 1) {
-        m_pConfig->bGarbageBrowse = true;
-        return true;
-    }
-    if (keyword == "pad_values" && n == 1) {
-        m_pConfig->bPadValues = true;
-        return true;
-    }
-    if (keyword == "early_values" && n == 1) {
-        m_pConfig->bEarlyValues = true;
-        return true;
-    }
     if (keyword == "fail_browse_down" && n == 2) {
         m_pConfig->failBrowseDown.insert(Utf8ToWide(words[1]));
         return true;
     }
     *pHandled = keyword == "organization" || keyword == "vendor" || keyword == "revise_rate" || keyword == "reject" ||
                 keyword == "withhold" || keyword == "getstatus" || keyword == "fail" || keyword == "slow" ||
-                keyword == "fail_browse_down" || keyword == "refuse_browse_up_at_root" ||
-                keyword == "accept_browse_up_at_root" || keyword == "endless_browse" || keyword == "garbage_browse" ||
-                keyword == "broken_additems" || keyword == "pad_values" || keyword == "early_values";
+                keyword == "fail_browse_down" || keyword == "broken_additems" || pSwitch != nullptr;
     return Fail("wrong number of words for \"" + words[0] + "\"");
 }
 

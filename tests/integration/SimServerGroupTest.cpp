@@ -414,4 +414,5 @@ INSTANTIATE_TEST_SUITE_P(Lines,
                                            "item X VT_I4 R quality",
                                            "item X VT_BOOL fixed maybe",
                                            "slow AddItems soon",
+                                           "early_values please",
                                            "item X VT_DATE R fixed 2024-13-45"));

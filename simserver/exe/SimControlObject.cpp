@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <new>
-#include <string>
 
 #include "simserver/SimControl.h"
 #include "simserver/SimModule.h"
@@ -37,14 +36,8 @@ STDMETHODIMP SimControlObject::GetLog(LPWSTR* ppText) {
     if (!ppText) {
         return E_POINTER;
     }
-    const std::wstring text = Utf8ToWide(SimControl::Log());
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    *ppText = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (!*ppText) {
-        return E_OUTOFMEMORY;
-    }
-    memcpy(*ppText, text.c_str(), bytes);
-    return S_OK;
+    *ppText = CoTaskStrDup(Utf8ToWide(SimControl::Log()));
+    return *ppText ? S_OK : E_OUTOFMEMORY;
 }
 
 STDMETHODIMP SimControlObject::ClearLog() {

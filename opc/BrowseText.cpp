@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include "opc/TaskMemory.h"
+
 const char kFlatItemsText[] = "Flat Items";
 // The misspelling is what users of the program have always seen.
 const char kHierarchicalItemsText[] = "Hierarchial Items";
@@ -64,12 +66,8 @@ bool BrowseNameReader::Next(std::vector<std::string>* names) {
             names->push_back(BrowseNameToAnsi(batch[i]));
         else
             m_bCut = true;
-        if (batch[i]) {
-            if (m_pMalloc)
-                m_pMalloc->Free(batch[i]);
-            else
-                CoTaskMemFree(batch[i]);
-        }
+        if (batch[i])
+            FreeTaskMemory(m_pMalloc, batch[i]);
     }
     m_nLeft -= names->size();
     if (m_nLeft == 0 && hr == S_OK)

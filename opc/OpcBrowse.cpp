@@ -4,6 +4,7 @@
 
 #include "framework/WinApp.h"
 #include "opc/BrowseText.h"
+#include "opc/TaskMemory.h"
 
 namespace {
 const char kBrowseCaption[] = "DEZOZOzidazIriduzEvuzIzuzi";
@@ -104,10 +105,7 @@ std::string OpcConnection::GetFullItemId(const char* name) {
     if (FAILED(hr) || !itemId)
         return std::string();
     std::string text = BrowseNameToAnsi(itemId);
-    if (IMalloc* malloc = m_link.GetMalloc())
-        malloc->Free(itemId);
-    else
-        CoTaskMemFree(itemId);
+    FreeTaskMemory(m_link.GetMalloc(), itemId);
     return text;
 }
 

@@ -6,6 +6,7 @@
 #include "app/Globals.h"
 #include "opc/DiagnosticTexts.h"
 #include "opc/OpcConnection.h"
+#include "opc/TaskMemory.h"
 #include "trace/Trace.h"
 #include "views/ItemView.h"
 
@@ -64,15 +65,8 @@ HRESULT OpcConnection::PollServerStatus() {
     const HRESULT hr = server->GetStatus(&status);
     m_bPolling = false;
     if (status) {
-        // The task allocator is the one CoTaskMemFree uses: it serves when the link has none.
-        IMalloc* malloc = m_link.GetMalloc();
-        if (malloc) {
-            malloc->Free(status->szVendorInfo);
-            malloc->Free(status);
-        } else {
-            CoTaskMemFree(status->szVendorInfo);
-            CoTaskMemFree(status);
-        }
+        FreeTaskMemory(m_link.GetMalloc(), status->szVendorInfo);
+        FreeTaskMemory(m_link.GetMalloc(), status);
     }
     // Other failures and the state itself say nothing about the link: the server answered.
     return Checked(hr);

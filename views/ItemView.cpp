@@ -247,18 +247,18 @@ void CItemView::PreviewItems(bool allRows) {
 void CItemView::RefreshPreviewNames() {
     if (!g_pVariableView || !g_pConversionSettings || ListView_GetSelectedCount(m_hWnd) == 0)
         return;
-    CVariableView::Batch batch(g_pVariableView);
-    g_pVariableView->RollbackCounters();
     // Each pending row is cut again from its own item ID, its address: a failed conversion (a
     // cancelled array question) leaves fewer pending rows than selected items, so counting the
     // selected rows would hand names to the wrong rows. Elements of an open driver object are
     // named by its prefix, which the cut settings do not touch.
     const VariableModel& model = g_pVariableView->Model();
+    std::vector<std::pair<int, std::string>> names;
     for (int k = 0; k < model.PendingCount(); ++k) {
         const VariableRow& row = model.Row(k);
         if (row.record.kind == KindSingle)
-            g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(row.address), k);
+            names.emplace_back(k, g_pConversionSettings->BuildName(row.address));
     }
+    g_pVariableView->RenamePending(names);
 }
 
 void CItemView::Accept(UINT) {

@@ -72,8 +72,9 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         return hr;
 
     // The file the server entry came from, also when the command line was empty (the recent
-    // project): the revised rate is offered there, and nowhere else.
-    const std::string projectPath = ProjectPath(CommandLine());
+    // project): the revised rate is offered there, and nowhere else. A server that is no device
+    // of the project has no section there to read or write.
+    const std::string projectPath = deviceNumber > 0 ? ProjectPath(CommandLine()) : std::string();
     const char* project = projectPath.c_str();
     DWORD requested = ReadScanTime(project, deviceNumber);
     DWORD revised = 0;

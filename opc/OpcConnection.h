@@ -18,6 +18,10 @@ class OpcConnection : public OpcDataCallback {
     OpcConnection(const OpcConnection&) = delete;
     OpcConnection& operator=(const OpcConnection&) = delete;
 
+    // deviceNumber: the project section "device1".."device5" whose "ScanTime" the group asks for
+    // and a revised rate may be stored in; 0 for a server that is no device of the project (one
+    // picked in the chooser), which, like a server of a command-line switch, leaves the project
+    // file alone.
     HRESULT Open(const char* serverText, int deviceNumber);
     HRESULT Close();
     HRESULT AddItem(const char* itemId);

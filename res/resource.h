@@ -37,6 +37,7 @@
 #define IDD_OPC_STATUS 163
 #define IDD_DRIVER 164
 #define IDD_SERVER_CHOOSER 165
+#define IDD_REPLACE_ENTRY 166
 
 // ---- Menu "&Datei" ---------------------------------------------------------------------
 #define ID_FILE_COPY 32815
@@ -204,5 +205,9 @@
 #define IDC_CHOOSER_SEARCH 1061
 #define IDC_CHOOSER_LIST 1062
 #define IDC_CHOOSER_STATUS 1063
+
+// ---- Controls: entry to replace (IDD_REPLACE_ENTRY) ------------------------------------
+#define IDC_REPLACE_TEXT 1064
+#define IDC_REPLACE_LIST 1065
 
 #endif  // ZZ_RES_RESOURCE_H

@@ -663,8 +663,11 @@ TEST_F(DataStreamFuzzTest, CutStreamsEmptyAndTrailingBytesKeepTheTexts) {
             }
             ASSERT_EQ(Outcome::kAsIs, Deliver(longer, i));
             ASSERT_EQ(texts.size(), m_target.texts.size());
-            // Declared bytes are the stream's: they may make the other bitness's images fit too.
-            for (size_t t = 0; t < texts.size() && !bDeclared; ++t) {
+            // Declared bytes are the stream's: where they make the other bitness's images fit too,
+            // that reading may be the better one.
+            const bool bOtherFits =
+                bDeclared && StreamModel::Predict(longer, longer.size(), kOtherStreamImages) == Outcome::kAsIs;
+            for (size_t t = 0; t < texts.size() && !bOtherFits; ++t) {
                 EXPECT_EQ(texts[t].bSkipped, m_target.texts[t].bSkipped) << i << " " << t;
                 EXPECT_EQ(texts[t].valueText, m_target.texts[t].valueText) << i << " " << t;
                 EXPECT_EQ(texts[t].qualityText, m_target.texts[t].qualityText) << i << " " << t;

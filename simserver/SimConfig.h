@@ -68,6 +68,7 @@ struct SimConfig {
     bool bEndlessBrowse = false;            // browse enumerators never end
     bool bGarbageBrowse = false;            // browse enumerators end in garbage
     bool bPadValues = false;                // each stream value starts at a multiple of 8 bytes
+    bool bForeignLayout = false;            // stream images as a process of the other bitness has them
     bool bEarlyValues = false;              // AddItems sends the first values before it answers
     // AddItems answers S_OK but with "null" arrays, "short" arrays (one entry whatever the
     // count) or "noerrors" (results without the error array); empty: correct answers.

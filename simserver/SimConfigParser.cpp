@@ -35,6 +35,7 @@ const SwitchWord kSwitchWords[] = {
     {"endless_browse", &SimConfig::bEndlessBrowse, true},
     {"garbage_browse", &SimConfig::bGarbageBrowse, true},
     {"pad_values", &SimConfig::bPadValues, true},
+    {"foreign_layout", &SimConfig::bForeignLayout, true},
     {"early_values", &SimConfig::bEarlyValues, true},
 };
 

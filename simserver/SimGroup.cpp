@@ -239,7 +239,8 @@ HRESULT SimGroup::SendItems(DWORD dwConnection, DWORD dwTransactionID, const std
     CLIPFORMAT cfFormat = connection->cfFormat;
     bool bWithTime = cfFormat == SimAdviseSinks::DataTimeFormat();
     std::vector<BYTE> stream = SimStreamWriter::DataStream(bWithTime, m_state.hClientGroup, dwTransactionID, entries,
-                                                           m_config->bPadValues ? kPaddedValueAlignment : 1);
+                                                           m_config->bPadValues ? kPaddedValueAlignment : 1,
+                                                           m_config->bForeignLayout != (sizeof(void*) == 8));
     for (VARIANT& value : values) {
         VariantClear(&value);
     }

@@ -18,7 +18,7 @@ HRESULT OpcConnection::StartDataChange() {
 void OpcConnection::StopDataChange() {
     // A server known to be gone is not asked to end the subscription: it ends with the server.
     if (m_pSink && m_adviseCookie && !m_bServerLost) {
-        m_pSink->Unadvise();
+        Checked(m_pSink->Unadvise());
         Trace("Inactivate Advise Data");
     }
     m_adviseCookie = 0;
@@ -35,7 +35,7 @@ void OpcConnection::StopDataChange() {
 
 void OpcConnection::PauseDataChange() {
     if (m_pSink && !m_bServerLost)
-        m_pSink->Unadvise();
+        Checked(m_pSink->Unadvise());
     m_adviseCookie = 0;
 }
 

@@ -254,7 +254,8 @@ void CItemView::PreviewItems(bool allRows) {
         if (list.GetItemCount() > 0)
             list.SetItemState(list.GetItemCount() - 1, LVIS_FOCUSED, LVIS_FOCUSED);
     }
-    // The rows taken so far stand for pending rows still shown (an open driver object's elements).
+    // Rows taken earlier count while their pending rows are still shown (an open driver object's
+    // elements); otherwise the taking starts afresh.
     if (!g_pVariableView || g_pVariableView->PendingCount() == 0)
         m_takenRows.clear();
     for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {

@@ -28,7 +28,7 @@ HRESULT OpcConnection::BrowseFlat(IEnumString** ppEnum) {
         ShowBrowseBox(kNotSupportedText);
         return kNoBrowseInterface;
     }
-    HRESULT hr = Checked(m_pBrowse->BrowseOPCItemIDs(OPC_FLAT, kNoFilter, VT_EMPTY, 0, ppEnum));
+    HRESULT hr = CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_FLAT, kNoFilter, VT_EMPTY, 0, ppEnum); });
     if (FAILED(hr)) {
         // A pointer written by a failing call is not a reference we own.
         *ppEnum = nullptr;
@@ -44,7 +44,7 @@ HRESULT OpcConnection::BrowseBranches(IEnumString** ppEnum) {
     *ppEnum = nullptr;
     if (!m_pBrowse)
         return E_FAIL;
-    HRESULT hr = Checked(m_pBrowse->BrowseOPCItemIDs(OPC_BRANCH, kNoFilter, VT_EMPTY, 0, ppEnum));
+    HRESULT hr = CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_BRANCH, kNoFilter, VT_EMPTY, 0, ppEnum); });
     if (FAILED(hr))
         *ppEnum = nullptr;
     return hr;
@@ -61,12 +61,12 @@ HRESULT OpcConnection::BrowseLeavesOf(const char* branch, IEnumString** ppEnum, 
         return kNoBrowseInterface;
     }
     std::wstring name = BrowseNameToWide(branch);
-    HRESULT hr = Checked(m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_DOWN, name.c_str()));
+    HRESULT hr = CallServer([&] { return m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_DOWN, name.c_str()); });
     if (FAILED(hr))
         return hr;
     if (pMoved)
         *pMoved = true;
-    hr = Checked(m_pBrowse->BrowseOPCItemIDs(OPC_LEAF, kNoFilter, VT_EMPTY, 0, ppEnum));
+    hr = CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_LEAF, kNoFilter, VT_EMPTY, 0, ppEnum); });
     if (FAILED(hr))
         *ppEnum = nullptr;
     return hr;
@@ -75,14 +75,15 @@ HRESULT OpcConnection::BrowseLeavesOf(const char* branch, IEnumString** ppEnum, 
 HRESULT OpcConnection::BrowseUp() {
     if (!m_pBrowse)
         return E_FAIL;
-    return Checked(m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_UP, L""));
+    return CallServer([&] { return m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_UP, L""); });
 }
 
 HRESULT OpcConnection::BrowseDown(const char* branch) {
     if (!m_pBrowse)
         return E_FAIL;
     std::wstring name = BrowseNameToWide(branch);
-    return Checked(m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_DOWN, branch ? name.c_str() : nullptr));
+    return CallServer(
+        [&] { return m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_DOWN, branch ? name.c_str() : nullptr); });
 }
 
 HRESULT OpcConnection::BrowseToRoot() {
@@ -101,7 +102,7 @@ std::string OpcConnection::GetFullItemId(const char* name) {
         return std::string();
     std::wstring wide = BrowseNameToWide(name);
     LPWSTR itemId = nullptr;
-    HRESULT hr = Checked(m_pBrowse->GetItemID(name ? wide.data() : nullptr, &itemId));
+    HRESULT hr = CallServer([&] { return m_pBrowse->GetItemID(name ? wide.data() : nullptr, &itemId); });
     if (FAILED(hr) || !itemId)
         return std::string();
     std::string text = BrowseNameToAnsi(itemId);
@@ -113,5 +114,6 @@ bool OpcConnection::IsFlatSpace() {
     if (!m_pBrowse)
         return false;
     OPCNAMESPACETYPE type = OPC_NS_HIERARCHIAL;
-    return SUCCEEDED(Checked(m_pBrowse->QueryOrganization(&type))) && type == OPC_NS_FLAT;
+    const HRESULT hr = CallServer([&] { return m_pBrowse->QueryOrganization(&type); });
+    return SUCCEEDED(hr) && type == OPC_NS_FLAT;
 }

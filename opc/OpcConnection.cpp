@@ -215,7 +215,7 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
     const bool bHeld = m_earlyValues.Open(handle, 1);
-    HRESULT hr = Checked(m_pItemMgt->AddItems(1, &def, &results, &errors));
+    HRESULT hr = CallServer([&] { return m_pItemMgt->AddItems(1, &def, &results, &errors); });
     SysFreeString(def.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
     bool broken = false;
@@ -256,7 +256,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
     const bool bHeld = m_earlyValues.Open(base, defs.size());
-    HRESULT hr = Checked(m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors));
+    HRESULT hr = CallServer([&] { return m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors); });
     for (OPCITEMDEF& d : defs)
         SysFreeString(d.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
@@ -288,7 +288,7 @@ HRESULT OpcConnection::RemoveItem(OPCHANDLE hServer) {
     if (!m_pItemMgt)
         return E_FAIL;
     HRESULT* errors = nullptr;
-    HRESULT hr = Checked(m_pItemMgt->RemoveItems(1, &hServer, &errors));
+    HRESULT hr = CallServer([&] { return m_pItemMgt->RemoveItems(1, &hServer, &errors); });
     if (errors)
         m_link.GetMalloc()->Free(errors);
     return hr;
@@ -302,11 +302,12 @@ HRESULT OpcConnection::Close() {
         m_pAsyncIO = nullptr;
         Trace("Release IOPCAsyncIO");
     }
-    if (m_hGroup && m_link.GetServer()) {
+    // A server known to be gone is not asked: the group goes with it.
+    if (m_hGroup && m_link.GetServer() && !m_bServerLost) {
         m_link.GetServer()->RemoveGroup(m_hGroup, TRUE);
         Trace("Remove Group");
-        m_hGroup = 0;
     }
+    m_hGroup = 0;
     if (m_pItemMgt) {
         m_pItemMgt->Release();
         m_pItemMgt = nullptr;

@@ -84,6 +84,13 @@ class OpcConnection : public OpcDataCallback {
     // Notes the result of a call to the server: the first one telling that the server has gone
     // shows every row's quality as "not connected", traces once and ends the poll. Returns hr.
     HRESULT Checked(HRESULT hr);
+    // One call to the server, noted by Checked. Once the server is known to be gone nothing more
+    // goes to it (against a machine off the network each call would wait out the transport's
+    // timeout): the call fails at once with the result that told of the loss.
+    template <typename Call>
+    HRESULT CallServer(Call call) {
+        return m_bServerLost ? m_hrLost : Checked(call());
+    }
     static void CALLBACK OnStatusPollTimer(HWND, UINT, UINT_PTR id, DWORD);
     // Writes one item's texts into its row (a skipped value leaves the Value column as it is).
     static void ShowText(const DataChangeText& text);
@@ -105,6 +112,7 @@ class OpcConnection : public OpcDataCallback {
     UINT m_statusPollMs = 0;
     bool m_bPolling = false;  // a poll is under way (a COM call may pump messages)
     bool m_bServerLost = false;
+    HRESULT m_hrLost = S_OK;  // the result that told of the loss
 };
 
 // How often a connection asks its server for its status.

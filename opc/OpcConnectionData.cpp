@@ -12,17 +12,21 @@ HRESULT OpcConnection::StartDataChange() {
     if (!m_pAsyncIO)
         return E_FAIL;
     // On failure nothing is left behind: no sink, cookie 0.
-    return Checked(OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie));
+    return CallServer([&] { return OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie); });
 }
 
 void OpcConnection::StopDataChange() {
-    if (m_pSink && m_adviseCookie) {
-        m_pSink->Unadvise();
+    // A server known to be gone is not asked to end the subscription: it ends with the server.
+    if (m_pSink && m_adviseCookie && !m_bServerLost) {
+        Checked(m_pSink->Unadvise());
         Trace("Inactivate Advise Data");
-        m_adviseCookie = 0;
     }
+    m_adviseCookie = 0;
     if (m_pSink) {
-        m_pSink->Detach();
+        if (m_bServerLost)
+            m_pSink->Abandon();
+        else
+            m_pSink->Detach();
         m_pSink->Release();
         m_pSink = nullptr;
         Trace("Release AdviseSink");
@@ -30,14 +34,14 @@ void OpcConnection::StopDataChange() {
 }
 
 void OpcConnection::PauseDataChange() {
-    if (m_pSink)
-        m_pSink->Unadvise();
+    if (m_pSink && !m_bServerLost)
+        Checked(m_pSink->Unadvise());
     m_adviseCookie = 0;
 }
 
 void OpcConnection::ResumeDataChange() {
     if (m_pSink)
-        Checked(m_pSink->Advise(&m_adviseCookie));
+        CallServer([&] { return m_pSink->Advise(&m_adviseCookie); });
 }
 
 void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) {

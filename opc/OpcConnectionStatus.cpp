@@ -76,6 +76,7 @@ HRESULT OpcConnection::Checked(HRESULT hr) {
     if (m_bServerLost || !IsServerGone(hr))
         return hr;
     m_bServerLost = true;
+    m_hrLost = hr;
     StopStatusPoll();
     Trace("Connection to Server lost (0x%08lX): all Items not connected", (unsigned long)hr);
     if (g_pItemView) {

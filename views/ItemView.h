@@ -28,7 +28,11 @@ class CItemView : public CListView {
     int SetItemValue(const char* value, const char* quality, int clientHandle);
     // Converts the selected rows, or all rows, into pending variables.
     void PreviewItems(bool allRows);
+    // After a commit: removes the rows whose conversions made the committed variables (when
+    // m_deleteOnAccept says so).
     void RemoveAcceptedItems();
+    // "Löschen": the selected rows, or with at most one selected, the selection mark's row.
+    void RemoveSelectedItems();
     int DeleteAllItems();
     void RefreshPreviewNames();
 
@@ -66,6 +70,9 @@ class CItemView : public CListView {
     ClientHandleTable m_handles;
     // The listed item IDs, so a request for a new ID is told apart without a search of the list.
     NameIndex m_listedIds;
+    // The rows whose conversions made the pending variables (kept in step as rows are removed):
+    // "Übernehmen" removes exactly these.
+    std::vector<int> m_takenRows;
     // The Quality text each client handle's row shows. Quality seldom changes between
     // notifications, and an unchanged cell is not written again.
     std::vector<std::string> m_shownQuality;

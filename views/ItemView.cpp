@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "app/Globals.h"
-#include "app/MainFrame.h"
 #include "framework/CommandTable.h"
 #include "framework/WinApp.h"
 #include "opc/DiagnosticTexts.h"
@@ -311,8 +310,8 @@ void CItemView::AddAsStructure(UINT) {
             g_pConversionSettings->ToggleSplitAtSeparator();
         return;
     }
-    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
-        frame->SyncCutBar();
+    if (m_onCutSettingsChanged)
+        m_onCutSettingsChanged();
     // Refused (an object is still open): converting now would make plain variables of the items.
     if (!g_pConversionSettings->BeginDriver((uint32_t)dlg.m_kind, dlg.m_name, dlg.m_preview, dlg.m_access, dlg.m_cycle,
                                             dlg.m_driverText, (int)dlg.m_firstOffset))

@@ -6,6 +6,7 @@
 #include "variables/NameIndex.h"
 #include "views/ClientHandleTable.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,9 @@ class CItemView : public CListView {
     const OpcItemRecord* Record(int row) const;
 
     bool m_deleteOnAccept = true;
+    // Called when the list moved the cut settings (the driver dialog), so whoever shows them can
+    // follow; the frame installs it for its cut bar.
+    std::function<void()> m_onCutSettingsChanged;
 
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -26,6 +26,11 @@ bool Holds(const void* block, size_t count, size_t entrySize) {
     return size == (SIZE_T)-1 || size >= count * entrySize;
 }
 
+// What the server's branch filter lists: anything that has (or may have) children, or is no item.
+bool IsBranchLike(DWORD flags) {
+    return (flags & OPC_BROWSE_HASCHILDREN) || !(flags & OPC_BROWSE_ISITEM);
+}
+
 // Frees what one element holds: its strings and whatever properties the server added.
 void FreeElement(OPCBROWSEELEMENT& element) {
     CoTaskMemFree(element.szName);
@@ -198,9 +203,19 @@ HRESULT Da3Browser::List(const std::wstring& itemId,
 
 HRESULT Da3Browser::ListHere(OPCBROWSEFILTER filter, std::map<std::wstring, NameMap>* pMaps, IEnumString** ppEnum) {
     std::vector<Element> elements;
-    HRESULT hr = List(Here(), filter, kMaxNamesPerEnumerator, &elements);
-    if (FAILED(hr))
-        return hr;
+    auto walked = m_walked.find(Here());
+    if (walked != m_walked.end()) {
+        // The flat walk listed this branch whole: its kind of children, as the server filters.
+        for (const Element& element : walked->second) {
+            if (filter == OPC_BROWSE_FILTER_ITEMS ? (element.flags & OPC_BROWSE_ISITEM) != 0
+                                                  : IsBranchLike(element.flags))
+                elements.push_back(element);
+        }
+    } else {
+        HRESULT hr = List(Here(), filter, kMaxNamesPerEnumerator, &elements);
+        if (FAILED(hr))
+            return hr;
+    }
     NameMap& ids = (*pMaps)[Here()];
     ids.clear();
     std::vector<std::wstring> names;
@@ -219,19 +234,24 @@ HRESULT Da3Browser::Flat(IEnumString** ppEnum) {
     std::vector<std::pair<std::wstring, int>> pending = {{std::wstring(), 0}};
     size_t visited = 0;
     HRESULT first = S_OK;
+    m_walked.clear();
     while (!pending.empty() && ids.size() < kMaxNamesPerEnumerator && visited < kMaxTreeNodes) {
         auto [branch, depth] = pending.back();
         pending.pop_back();
         std::vector<Element> elements;
-        const HRESULT hr = List(branch, OPC_BROWSE_FILTER_ALL, kMaxNamesPerEnumerator - ids.size(), &elements);
+        const size_t room = kMaxNamesPerEnumerator - ids.size();
+        const HRESULT hr = List(branch, OPC_BROWSE_FILTER_ALL, room, &elements);
         if (visited++ == 0)
             first = hr;
+        // Kept for the tree's walk that follows, unless the listing failed or may be cut.
+        if (SUCCEEDED(hr) && elements.size() < room)
+            m_walked[branch] = elements;
         std::vector<std::pair<std::wstring, int>> below;
         for (Element& element : elements) {
             if ((element.flags & OPC_BROWSE_ISITEM) && !element.itemId.empty())
                 ids.push_back(element.itemId);
-            const bool branchLike = (element.flags & OPC_BROWSE_HASCHILDREN) || !(element.flags & OPC_BROWSE_ISITEM);
-            if (branchLike && !element.itemId.empty() && depth < kMaxBrowseDepth && element.itemId != branch)
+            if (IsBranchLike(element.flags) && !element.itemId.empty() && depth < kMaxBrowseDepth &&
+                element.itemId != branch)
                 below.emplace_back(element.itemId, depth + 1);
         }
         pending.insert(pending.end(), below.rbegin(), below.rend());
@@ -306,5 +326,13 @@ std::wstring Da3Browser::ItemId(const wchar_t* name) {
 
 bool Da3Browser::IsFlat() {
     std::vector<Element> branches;
+    auto root = m_walked.find(std::wstring());
+    if (root != m_walked.end()) {
+        for (const Element& element : root->second) {
+            if (IsBranchLike(element.flags))
+                return false;
+        }
+        return true;
+    }
     return SUCCEEDED(List(std::wstring(), OPC_BROWSE_FILTER_BRANCHES, 1, &branches)) && branches.empty();
 }

@@ -71,6 +71,9 @@ class Da3Browser {
     std::map<std::wstring, NameMap> m_branchIds;  // position -> branch name -> item ID
     std::map<std::wstring, NameMap> m_itemIds;    // position -> item name -> item ID
     std::set<std::wstring> m_flatIds;             // what the flat list gave
+    // The branches the last flat walk listed whole, by item ID: the tree's walk right after it
+    // (every fill starts with the flat list) takes its lists from here instead of the server.
+    std::map<std::wstring, std::vector<Element>> m_walked;
 };
 
 // An in-process enumerator over a fixed list; Next hands out task-allocator copies.

@@ -26,6 +26,8 @@ int CMainFrame::Connect(UINT id) {
     }
     g_nServerIndex = (WORD)(id - ID_CONNECT_SERVER1);
     g_pConnection = new OpcConnection;
+    // What the server lacks (no browsing, no values) is said on the status line.
+    g_pConnection->m_showNotice = [this](const std::string& text) { SetMessageText(text.c_str()); };
     Trace("Connect the Server:\"%s\"", name);
     // A server picked in the chooser is no device of the project: device number 0. A failed
     // connect keeps its object without a server; the next connect replaces it.

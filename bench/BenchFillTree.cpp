@@ -283,6 +283,17 @@ void AddHostFigures(BenchTable& table, Host host) {
         FillFixture fixture(kBranch, kBranchNodes, host);
         return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.AddItemsMs(false, kBranchLeaves); }) : -1.0;
     });
+    // A DA 3.0 server browsed through IOPCBrowse: whole lists per call, item IDs from the listing.
+    static const std::string space3 = std::string(kSpace) + "hide IOPCBrowseServerAddressSpace\nda3_browse\n";
+    static const std::string branch3 = std::string(kBranch) + "hide IOPCBrowseServerAddressSpace\nda3_browse\n";
+    table.Add("fill tree, 200 x 100 items + flat list, IOPCBrowse" + on, 0, [host] {
+        FillFixture fixture(space3.c_str(), kExpectedNodes, host);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.FillMs(); }) : -1.0;
+    });
+    table.Add("Add Items of a branch of 5,000 leaves, IOPCBrowse" + on, 0, [host] {
+        FillFixture fixture(branch3.c_str(), kBranchNodes, host);
+        return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.AddItemsMs(false, kBranchLeaves); }) : -1.0;
+    });
     table.Add("notification of 5,000 items to the updated list" + on, bTargets ? kNotifyTargetMs : 0, [host] {
         FillFixture fixture(kMoving, kBranchNodes, host);
         if (!fixture.IsOk() || fixture.AddItemsMs(false, kBranchLeaves) < 0)

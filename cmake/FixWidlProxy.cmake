@@ -8,7 +8,8 @@
 # match would otherwise build a proxy/stub that loses those strings again, silently.
 # Usage: cmake -DFILE=proxy_p.c -DIDL=<the .idl widl read> -P FixWidlProxy.cmake
 file(READ ${IDL} idl_text)
-string(REGEX MATCHALL "\\[out\\][ \t\r\n]*LPWSTR[ \t\r\n]*\\*" expected_hits "${idl_text}")
+# [in, out, string] LPWSTR* (IOPCBrowse's continuation point) gets the same wrong offset.
+string(REGEX MATCHALL "\\[(in,[ \t]*)?out(,[ \t]*string)?\\][ \t\r\n]*LPWSTR[ \t\r\n]*\\*" expected_hits "${idl_text}")
 list(LENGTH expected_hits expected)
 file(READ ${FILE} text)
 set(wrapper_regex "/\\* ([0-9]+) \\([^)\n]*\\) \\*/\n        0x11, 0x14,[^\n]*\n        NdrFcShort\\(0x2\\),\t/\\* Offset= 2 \\(([0-9]+)\\) \\*/")

@@ -1,9 +1,11 @@
 // Browsing the server's address space through IOPCBrowseServerAddressSpace: the browse position,
-// string enumerators of branches, leaves or all item IDs, and fully qualified item IDs.
+// string enumerators of branches, leaves or all item IDs, and fully qualified item IDs. A server
+// with DA 3.0 IOPCBrowse instead is browsed through Da3Browser behind the same operations.
 #include "opc/OpcConnection.h"
 
 #include "framework/WinApp.h"
 #include "opc/BrowseText.h"
+#include "opc/Da3Browser.h"
 #include "opc/TaskMemory.h"
 
 namespace {
@@ -24,11 +26,14 @@ HRESULT OpcConnection::BrowseFlat(IEnumString** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
     *ppEnum = nullptr;
-    if (!m_pBrowse) {
-        ShowBrowseBox(kNotSupportedText);
+    if (!m_pBrowse && !m_pBrowse3) {
+        // A connected server without either interface has its notice on the status line.
+        if (!m_bNoBrowse)
+            ShowBrowseBox(kNotSupportedText);
         return kNoBrowseInterface;
     }
-    HRESULT hr = CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_FLAT, kNoFilter, VT_EMPTY, 0, ppEnum); });
+    HRESULT hr = m_pBrowse ? CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_FLAT, kNoFilter, VT_EMPTY, 0, ppEnum); })
+                           : m_pBrowse3->Flat(ppEnum);
     if (FAILED(hr)) {
         // A pointer written by a failing call is not a reference we own.
         *ppEnum = nullptr;
@@ -42,6 +47,8 @@ HRESULT OpcConnection::BrowseBranches(IEnumString** ppEnum) {
     if (!ppEnum)
         return E_POINTER;
     *ppEnum = nullptr;
+    if (m_pBrowse3)
+        return m_pBrowse3->Branches(ppEnum);
     if (!m_pBrowse)
         return E_FAIL;
     HRESULT hr = CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_BRANCH, kNoFilter, VT_EMPTY, 0, ppEnum); });
@@ -51,13 +58,17 @@ HRESULT OpcConnection::BrowseBranches(IEnumString** ppEnum) {
 }
 
 HRESULT OpcConnection::BrowseLeavesOf(const char* branch, IEnumString** ppEnum, bool* pMoved) {
+    bool moved = false;
     if (pMoved)
         *pMoved = false;
     if (!ppEnum)
         return E_POINTER;
     *ppEnum = nullptr;
+    if (m_pBrowse3)
+        return m_pBrowse3->LeavesOf(BrowseNameToWide(branch), ppEnum, pMoved ? pMoved : &moved);
     if (!m_pBrowse) {
-        ShowBrowseBox(kNotSupportedText);
+        if (!m_bNoBrowse)
+            ShowBrowseBox(kNotSupportedText);
         return kNoBrowseInterface;
     }
     std::wstring name = BrowseNameToWide(branch);
@@ -73,12 +84,16 @@ HRESULT OpcConnection::BrowseLeavesOf(const char* branch, IEnumString** ppEnum, 
 }
 
 HRESULT OpcConnection::BrowseUp() {
+    if (m_pBrowse3)
+        return m_pBrowse3->Up();
     if (!m_pBrowse)
         return E_FAIL;
     return CallServer([&] { return m_pBrowse->ChangeBrowsePosition(OPC_BROWSE_UP, L""); });
 }
 
 HRESULT OpcConnection::BrowseDown(const char* branch) {
+    if (m_pBrowse3)
+        return branch ? m_pBrowse3->Down(BrowseNameToWide(branch)) : E_INVALIDARG;
     if (!m_pBrowse)
         return E_FAIL;
     std::wstring name = BrowseNameToWide(branch);
@@ -87,7 +102,7 @@ HRESULT OpcConnection::BrowseDown(const char* branch) {
 }
 
 HRESULT OpcConnection::BrowseToRoot() {
-    if (!m_pBrowse)
+    if (!m_pBrowse && !m_pBrowse3)
         return E_FAIL;
     // The server refuses OPC_BROWSE_UP at its root; the bound covers servers that never refuse.
     for (int step = 0; step < kMaxBrowseToRootSteps; ++step) {
@@ -98,6 +113,10 @@ HRESULT OpcConnection::BrowseToRoot() {
 }
 
 std::string OpcConnection::GetFullItemId(const char* name) {
+    if (m_pBrowse3) {
+        const std::wstring wide = BrowseNameToWide(name);
+        return BrowseNameToAnsi(m_pBrowse3->ItemId(name ? wide.c_str() : nullptr).c_str());
+    }
     if (!m_pBrowse)
         return std::string();
     std::wstring wide = BrowseNameToWide(name);
@@ -111,6 +130,8 @@ std::string OpcConnection::GetFullItemId(const char* name) {
 }
 
 bool OpcConnection::IsFlatSpace() {
+    if (m_pBrowse3)
+        return m_pBrowse3->IsFlat();
     if (!m_pBrowse)
         return false;
     OPCNAMESPACETYPE type = OPC_NS_HIERARCHIAL;

@@ -8,6 +8,7 @@
 #include "app/OpcBrowserApp.h"
 #include "framework/Views.h"
 #include "framework/WinApp.h"
+#include "opc/Da3Browser.h"
 #include "opc/OpcStatusDialog.h"
 #include "opc/ServerText.h"
 #include "trace/Trace.h"
@@ -98,17 +99,16 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         if (AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES)
             WriteScanTime(project, deviceNumber, (int)revised);
     }
+    // Newer servers may lack the DA 1.0 interfaces: their DA 2.0/3.0 counterparts stand in.
     hr = m_link.GetServer()->QueryInterface(__uuidof(IOPCBrowseServerAddressSpace), (void**)&m_pBrowse);
     if (FAILED(hr)) {
         m_pBrowse = nullptr;
-        Close();
-        return hr;
+        OpenDa3Browse();
     }
     hr = m_pItemMgt->QueryInterface(__uuidof(IOPCAsyncIO), (void**)&m_pAsyncIO);
     if (FAILED(hr)) {
-        // Not closed here: the frame treats the connect as failed and replaces the object later.
         m_pAsyncIO = nullptr;
-        return hr;
+        OpenDataCallbacks();
     }
     StartStatusPoll(kStatusPollMs);
     return S_OK;
@@ -317,6 +317,10 @@ HRESULT OpcConnection::Close() {
         m_pBrowse->Release();
         m_pBrowse = nullptr;
         Trace("Release IOPCBrowseServerAddressSpace");
+    }
+    if (m_pBrowse3) {
+        m_pBrowse3.reset();
+        Trace("Release IOPCBrowse");
     }
     if (m_link.GetServer()) {
         Trace("Disconnect from Server");

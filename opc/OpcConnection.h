@@ -1,15 +1,21 @@
 #pragma once
 // The program's one live link to an OPC server: connection, server state check, the group
 // "VORUVEvozevuradeVivid", items, the data-change subscription and browsing.
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <ocidl.h>
 
 #include "opc/EarlyValues.h"
 #include "opc/OpcDa.h"
 #include "opc/OpcDataCallback.h"
 #include "opc/OpcServerLink.h"
 
+class Da3Browser;
 class OpcAdviseSink;
+class OpcCallbackSink;
 
 class OpcConnection : public OpcDataCallback {
   public:
@@ -68,6 +74,16 @@ class OpcConnection : public OpcDataCallback {
     bool IsFlatSpace();
     // ---- end of browsing ----
 
+    // ---- Servers without the DA 1.0 interfaces (OpcNewerServer.cpp) ----
+    // Without IOPCBrowseServerAddressSpace the address space comes from DA 3.0 IOPCBrowse behind
+    // the browse operations above; without IOPCAsyncIO (or when its IDataObject refuses the
+    // advise) values come through the group's IOPCDataCallback connection point. What a server
+    // lacks altogether is said once on the status line: the text, "" when nothing is missing.
+    const std::string& Notice() const { return m_notice; }
+    // Shows a notice; set by the frame (nothing is shown without it).
+    std::function<void(const std::string&)> m_showNotice;
+    // ---- end of newer servers ----
+
     // The connection holds a server.
     bool HasServer() const { return m_link.GetServer() != nullptr; }
     const std::string& ServerText() const { return m_serverText; }
@@ -96,6 +112,13 @@ class OpcConnection : public OpcDataCallback {
     static void ShowText(const DataChangeText& text);
     // After an AddItems call that held values (bHeld): shows what arrived before the rows existed.
     void ShowEarlyValues(bool bHeld);
+    // Newer servers (OpcNewerServer.cpp): IOPCBrowse when the server has no
+    // IOPCBrowseServerAddressSpace; the IOPCDataCallback connection point when the group has no
+    // IOPCAsyncIO; the DA 2.0 subscription; a missing mechanism noted and traced.
+    void OpenDa3Browse();
+    void OpenDataCallbacks();
+    HRESULT StartCallbacks();
+    void AddNotice(const char* text);
     // The item definition for one ID; the BSTR in it is the caller's to free.
     void FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath);
 
@@ -104,6 +127,12 @@ class OpcConnection : public OpcDataCallback {
     IOPCAsyncIO* m_pAsyncIO = nullptr;
     IOPCItemMgt* m_pItemMgt = nullptr;
     OpcAdviseSink* m_pSink = nullptr;
+    std::unique_ptr<Da3Browser> m_pBrowse3;      // DA 3.0 browsing, without m_pBrowse
+    IConnectionPoint* m_pDataPoint = nullptr;    // DA 2.0 data changes, without m_pAsyncIO
+    OpcCallbackSink* m_pCallbackSink = nullptr;  // advised on m_pDataPoint
+    bool m_bNoBrowse = false;                    // the server has neither browse interface
+    bool m_bNoValues = false;                    // neither data mechanism works: values stay "?"
+    std::string m_notice;
     EarlyValues m_earlyValues;
     OPCHANDLE m_hGroup = 0;
     BSTR m_groupName = nullptr;

@@ -2,17 +2,24 @@
 #include "app/Globals.h"
 #include "opc/DataChangeTexts.h"
 #include "opc/OpcAdviseSink.h"
+#include "opc/OpcCallbackSink.h"
 #include "opc/OpcConnection.h"
 #include "trace/Trace.h"
 #include "views/ItemView.h"
 
 HRESULT OpcConnection::StartDataChange() {
-    if (m_pSink)
+    if (m_pSink || m_pCallbackSink || m_bNoValues)
         return S_OK;
     if (!m_pAsyncIO)
-        return E_FAIL;
+        return m_pDataPoint ? StartCallbacks() : E_FAIL;
     // On failure nothing is left behind: no sink, cookie 0.
-    return CallServer([&] { return OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie); });
+    const HRESULT hr = CallServer([&] { return OpcAdviseSink::Start(m_pAsyncIO, this, &m_pSink, &m_adviseCookie); });
+    if (FAILED(hr) && !m_bServerLost) {
+        // A group whose IDataObject refuses the advise may still call back the DA 2.0 way.
+        OpenDataCallbacks();
+        return m_pDataPoint ? StartCallbacks() : S_OK;
+    }
+    return hr;
 }
 
 void OpcConnection::StopDataChange() {
@@ -21,8 +28,8 @@ void OpcConnection::StopDataChange() {
         Checked(m_pSink->Unadvise());
         Trace("Inactivate Advise Data");
     }
-    m_adviseCookie = 0;
     if (m_pSink) {
+        m_adviseCookie = 0;
         if (m_bServerLost)
             m_pSink->Abandon();
         else
@@ -31,17 +38,36 @@ void OpcConnection::StopDataChange() {
         m_pSink = nullptr;
         Trace("Release AdviseSink");
     }
+    if (m_pCallbackSink) {
+        if (m_adviseCookie && !m_bServerLost) {
+            Checked(m_pCallbackSink->Unadvise());
+            Trace("Inactivate Advise Data");
+        }
+        m_pCallbackSink->Detach();
+        m_pCallbackSink->Release();
+        m_pCallbackSink = nullptr;
+        Trace("Release AdviseSink");
+    }
+    m_adviseCookie = 0;
+    if (m_pDataPoint) {
+        m_pDataPoint->Release();
+        m_pDataPoint = nullptr;
+    }
 }
 
 void OpcConnection::PauseDataChange() {
     if (m_pSink && !m_bServerLost)
         Checked(m_pSink->Unadvise());
+    if (m_pCallbackSink && !m_bServerLost)
+        Checked(m_pCallbackSink->Unadvise());
     m_adviseCookie = 0;
 }
 
 void OpcConnection::ResumeDataChange() {
     if (m_pSink)
         CallServer([&] { return m_pSink->Advise(&m_adviseCookie); });
+    if (m_pCallbackSink)
+        CallServer([&] { return m_pCallbackSink->Advise(&m_adviseCookie); });
 }
 
 void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) {

@@ -12,6 +12,7 @@
 #include "opc/OpcDa.h"
 #include "opc/OpcDataCallback.h"
 #include "opc/OpcServerLink.h"
+#include "opc/StatusPollWorker.h"
 
 class Da3Browser;
 class OpcAdviseSink;
@@ -41,8 +42,10 @@ class OpcConnection : public OpcDataCallback {
 
     // ---- Server status poll (OpcConnectionStatus.cpp) ----
     // A server whose process or machine has gone sends nothing more; only a call tells. While
-    // connected, a thread timer asks the server for its status every intervalMs (Open starts it
-    // with kStatusPollMs); starting it again replaces the interval.
+    // connected, the server is asked for its status every intervalMs (Open starts it with
+    // kStatusPollMs); starting it again replaces the interval. A server in another process or on
+    // another machine is asked by a thread of its own, so a call that hangs never holds the
+    // window; one in this apartment, which cannot vanish on its own, by a timer of this thread.
     void StartStatusPoll(UINT intervalMs);
     void StopStatusPoll();
     // The poll interval in use; 0 when not polling.
@@ -138,6 +141,7 @@ class OpcConnection : public OpcDataCallback {
     BSTR m_groupName = nullptr;
     DWORD m_adviseCookie = 0;
     UINT_PTR m_statusPollTimer = 0;
+    StatusPollWorker m_pollWorker;
     UINT m_statusPollMs = 0;
     bool m_bPolling = false;  // a poll is under way (a COM call may pump messages)
     bool m_bServerLost = false;

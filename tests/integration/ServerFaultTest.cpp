@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -262,6 +263,22 @@ TEST_F(KilledServerTest, ProgramSaysSoDisconnectsAndConnectsAgain) {
     PumpFor(50);
     EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(Rows() - 1, 4));
     EXPECT_EQ(variables, g_pVariableView->GetListCtrl().GetItemCount());
+}
+
+// A server that stops answering (its machine gone) holds only the poll's thread: every message
+// of the window is served at once meanwhile.
+TEST_F(KilledServerTest, HangingStatusCallLeavesTheWindowAnswering) {
+    Start(std::string(kPlant) + "slow GetStatus 800\n");
+    ASSERT_NE(nullptr, g_pConnection);
+    g_pConnection->StartStatusPoll(20);
+    DWORD slowest = 0;
+    for (const DWORD end = GetTickCount() + 1000; GetTickCount() < end;) {
+        const DWORD start = GetTickCount();
+        PumpFor(10);
+        slowest = std::max(slowest, GetTickCount() - start);
+    }
+    EXPECT_LT(slowest, 400u);
+    EXPECT_FALSE(g_pConnection->IsServerLost());
 }
 
 class BrokenAddItemsTest : public ServerFaultTest, public ::testing::WithParamInterface<const char*> {};

@@ -5,9 +5,9 @@ rem   register-simserver.bat [path\to\ZZSimServer.dll] [/u] [/user]
 rem Without a path the files next to this script are used. Machine-wide registration needs an
 rem administrator prompt; "/user" registers the DLL for the current user only (the EXE is always
 rem registered machine-wide).
-rem An out-of-process server needs a proxy/stub for the OPC interfaces. ZZOpcProxy.dll serves ten;
+rem An out-of-process server needs a proxy/stub for the OPC interfaces. ZZOpcProxy.dll serves twelve;
 rem it is registered only for those that have none yet: the OPC core components bring their own,
-rem and another vendor's entry is never replaced (regsvr32 writes all ten, so such entries are put
+rem and another vendor's entry is never replaced (regsvr32 writes all twelve, so such entries are put
 rem back right after). "/u" removes only the interfaces' entries that name ours.
 setlocal
 set "DLL=%~1"
@@ -32,6 +32,7 @@ set IIDS=%IIDS% 39C13A4F-011E-11D0-9675-0020AFD8ADB3 39C13A50-011E-11D0-9675-002
 set IIDS=%IIDS% 39C13A51-011E-11D0-9675-0020AFD8ADB3 39C13A52-011E-11D0-9675-0020AFD8ADB3
 set IIDS=%IIDS% 39C13A53-011E-11D0-9675-0020AFD8ADB3 39C13A54-011E-11D0-9675-0020AFD8ADB3
 set IIDS=%IIDS% 39C13A55-011E-11D0-9675-0020AFD8ADB3 F31DFDE2-07B6-11D2-B2D8-0060083BA1FB
+set IIDS=%IIDS% 39C13A70-011E-11D0-9675-0020AFD8ADB3 39227004-A18F-4B57-8B0A-5235670F4468
 set "MODE="
 for %%A in (%*) do (
     if /i "%%~A"=="/u" set "MODE=/u"
@@ -89,7 +90,7 @@ exit /b 0
 :unregister
 regsvr32 /s /u "%DLL%"
 if exist "%EXE%" start "" /wait "%EXE%" /UnregServer
-rem Interface by interface: only entries naming our proxy/stub go (regsvr32 /u would take all ten).
+rem Interface by interface: only entries naming our proxy/stub go (regsvr32 /u would take all twelve).
 for %%I in (%IIDS%) do call :drop_proxy %%I
 "%REG%" delete "HKCR\CLSID\%OUR_PS%" /f >nul 2>&1
 echo Done.

@@ -2,8 +2,8 @@
 # Registers the simulation OPC server of the build tree in the build's Wine prefix (machine-wide,
 # as regsvr32 does): ZZSimServer.dll (ZZSim.OpcServer, ZZSim.Flat) and ZZSimServer.exe, the same
 # profiles out-of-process (ZZSim.OpcServerExe, ZZSim.FlatExe). Wine has no proxy/stub for the OPC
-# interfaces, so ZZOpcProxy.dll is registered too, for each of its ten interfaces that has none
-# yet: another vendor's entry is never replaced (regsvr32 writes all ten, so such entries are put
+# interfaces, so ZZOpcProxy.dll is registered too, for each of its twelve interfaces that has none
+# yet: another vendor's entry is never replaced (regsvr32 writes all twelve, so such entries are put
 # back right after).
 #
 #   scripts/register-simserver.sh        register
@@ -21,12 +21,14 @@ for f in "$DLL" "$EXE" "$PROXY"; do
 done
 OUR_PS='{8EE03AEE-9CB0-490B-9E54-F0A4180E0200}'
 # IOPCServer, IOPCServerPublicGroups, IOPCBrowseServerAddressSpace, IOPCGroupStateMgt,
-# IOPCPublicGroupStateMgt, IOPCSyncIO, IOPCAsyncIO, IOPCItemMgt, IEnumOPCItemAttributes, IOPCCommon
+# IOPCPublicGroupStateMgt, IOPCSyncIO, IOPCAsyncIO, IOPCItemMgt, IEnumOPCItemAttributes, IOPCCommon,
+# IOPCDataCallback, IOPCBrowse
 IIDS=(39C13A4D-011E-11D0-9675-0020AFD8ADB3 39C13A4E-011E-11D0-9675-0020AFD8ADB3
     39C13A4F-011E-11D0-9675-0020AFD8ADB3 39C13A50-011E-11D0-9675-0020AFD8ADB3
     39C13A51-011E-11D0-9675-0020AFD8ADB3 39C13A52-011E-11D0-9675-0020AFD8ADB3
     39C13A53-011E-11D0-9675-0020AFD8ADB3 39C13A54-011E-11D0-9675-0020AFD8ADB3
-    39C13A55-011E-11D0-9675-0020AFD8ADB3 F31DFDE2-07B6-11D2-B2D8-0060083BA1FB)
+    39C13A55-011E-11D0-9675-0020AFD8ADB3 F31DFDE2-07B6-11D2-B2D8-0060083BA1FB
+    39C13A70-011E-11D0-9675-0020AFD8ADB3 39227004-A18F-4B57-8B0A-5235670F4468)
 [ -f "$WINEPREFIX/system.reg" ] || zz_start_wine
 # regsvr32 wants Windows paths; they also become the server entries.
 win() { zz_wine winepath -w "$1" 2>/dev/null; }
@@ -38,7 +40,7 @@ proxy_of() {
 if [ "${1:-}" = "-u" ]; then
     zz_wine regsvr32 /s /u "$(win "$DLL")"
     zz_wine "$EXE" /UnregServer
-    # Interface by interface: only entries naming our proxy/stub go (regsvr32 /u would take all ten).
+    # Interface by interface: only entries naming our proxy/stub go (regsvr32 /u would take all twelve).
     for iid in "${IIDS[@]}"; do
         if [ "$(proxy_of "$iid")" = "$OUR_PS" ]; then
             zz_wine reg delete "HKCR\\Interface\\{$iid}" /f >/dev/null

@@ -3,6 +3,7 @@
 #include "app/MainFrame.h"
 #include "app/ConnectMenu.h"
 #include "app/ItemIdDlg.h"
+#include "app/OpcBrowserApp.h"
 #include "app/ServerChooserDlg.h"
 #include "framework/WinApp.h"
 #include "opc/OpcConnection.h"
@@ -26,12 +27,21 @@ int CMainFrame::Connect(UINT id) {
     }
     g_nServerIndex = (WORD)(id - ID_CONNECT_SERVER1);
     g_pConnection = new OpcConnection;
+    g_pConnection->SetItemSink(g_pItemView);
     // What the server lacks (no browsing, no values) is said on the status line.
     g_pConnection->m_showNotice = [this](const std::string& text) { SetMessageText(text.c_str()); };
     Trace("Connect the Server:\"%s\"", name);
     // A server picked in the chooser is no device of the project: device number 0. A failed
     // connect keeps its object without a server; the next connect replaces it.
     const int device = IsChosenEntry(id) ? 0 : g_nServerIndex + 1;
+    if (device > 0) {
+        // The file the entry came from, also when the command line was empty (the recent
+        // project): its "ScanTime" is read, and a revised rate offered there and nowhere else.
+        auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
+        g_pConnection->m_projectPath = ProjectPath(app && app->m_lpCmdLine ? app->m_lpCmdLine : "");
+    }
+    // Servers named on the command line have no device section to offer a rate to.
+    g_pConnection->m_bOfferRevisedRate = !m_bServerSwitches;
     if (g_pConnection->Open(name, device) >= 0) {
         if (m_pBrowseView)
             m_pBrowseView->FillTree();

@@ -2,31 +2,15 @@
 
 #include <cstdio>
 
-#include "app/ConnectMenu.h"
-#include "app/Globals.h"
-#include "app/MainFrame.h"
-#include "app/OpcBrowserApp.h"
-#include "framework/Views.h"
 #include "framework/WinApp.h"
 #include "opc/Da3Browser.h"
 #include "opc/OpcStatusDialog.h"
 #include "opc/ServerText.h"
 #include "trace/Trace.h"
-#include "views/ItemView.h"
 
 namespace {
 const DWORD kDefaultScanTime = 100;
 const OPCHANDLE kClientGroupHandle = 1;
-
-const char* CommandLine() {
-    auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
-    return app && app->m_lpCmdLine ? app->m_lpCmdLine : "";
-}
-
-bool StartedWithServerSwitches() {
-    auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
-    return frame && frame->m_bServerSwitches;
-}
 
 void SectionName(char* section, int deviceNumber) {
     wsprintfA(section, "device%d", deviceNumber);
@@ -72,10 +56,9 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
     if (FAILED(hr))
         return hr;
 
-    // The file the server entry came from, also when the command line was empty (the recent
-    // project): the revised rate is offered there, and nowhere else. A server that is no device
-    // of the project has no section there to read or write.
-    const std::string projectPath = deviceNumber > 0 ? ProjectPath(CommandLine()) : std::string();
+    // The project file the opener named: the revised rate is offered there, and nowhere else. A
+    // server that is no device of the project has no section there to read or write.
+    const std::string projectPath = deviceNumber > 0 ? m_projectPath : std::string();
     const char* project = projectPath.c_str();
     DWORD requested = ReadScanTime(project, deviceNumber);
     DWORD revised = 0;
@@ -89,7 +72,7 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         return hr;
     }
     // Without a project file the answer could not be kept: nothing is asked.
-    if (project[0] && !StartedWithServerSwitches() && revised != requested) {
+    if (project[0] && m_bOfferRevisedRate && revised != requested) {
         char text[512];
         snprintf(text, sizeof(text),
                  "Angeforderte Aktualtisierungsrate: %d\r\nAktualisierungsrate in dem Server: %d\r\n"
@@ -204,13 +187,13 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
         if (FAILED(hr))
             return hr;
     }
-    if (!g_pItemView || !m_pItemMgt)
+    if (!m_pItems || !m_pItemMgt)
         return E_FAIL;
-    if (g_pItemView->FindAndSelect(itemId))
+    if (m_pItems->FindAndSelect(itemId))
         return E_FAIL;
     wchar_t empty[] = L"";
     OPCITEMDEF def;
-    const OPCHANDLE handle = g_pItemView->NextClientHandle();
+    const OPCHANDLE handle = m_pItems->NextClientHandle();
     FillItemDef(&def, itemId, handle, empty);
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
@@ -221,7 +204,7 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     bool broken = false;
     if (!ReadableAnswer(malloc, hr, results, errors, 1, &broken)) {
         if (broken)
-            g_pItemView->RetireClientHandle();
+            m_pItems->RetireClientHandle();
         ShowEarlyValues(bHeld);
         return FAILED(hr) ? hr : E_FAIL;
     }
@@ -229,23 +212,23 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     HRESULT itemError = errors ? errors[0] : hr;
     HRESULT result = itemError;
     if (SUCCEEDED(itemError))
-        result = g_pItemView->AddItem(itemId, results[0]);
+        result = m_pItems->AddItem(itemId, results[0]);
     FreeAnswer(malloc, results, errors, 1);
     ShowEarlyValues(bHeld);
     return result;
 }
 
 HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
-    if (!g_pItemView || !m_pItemMgt)
+    if (!m_pItems || !m_pItemMgt)
         return E_FAIL;
-    int base = g_pItemView->NextClientHandle();
+    int base = m_pItems->NextClientHandle();
     if (!m_adviseCookie) {
         HRESULT hr = StartDataChange();
         if (FAILED(hr))
             return hr;
     }
     // IDs already listed select their rows instead.
-    std::vector<std::string> kept = g_pItemView->SelectListed(itemIds);
+    std::vector<std::string> kept = m_pItems->SelectListed(itemIds);
     itemIds = kept;
     if (kept.empty())
         return E_FAIL;
@@ -266,18 +249,18 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     bool broken = false;
     if (!ReadableAnswer(malloc, hr, results, errors, kept.size(), &broken)) {
         for (size_t i = 0; broken && i < kept.size(); ++i)
-            g_pItemView->RetireClientHandle();
+            m_pItems->RetireClientHandle();
         ShowEarlyValues(bHeld);
         return FAILED(hr) ? hr : E_FAIL;
     }
     HRESULT result = hr;
-    CRedrawOff quiet(g_pItemView->m_hWnd);
+    HeldRows quiet(m_pItems, true);
     for (size_t i = 0; i < kept.size(); ++i) {
         HRESULT itemError = errors ? errors[i] : hr;
         if (SUCCEEDED(itemError))
-            result = g_pItemView->AddItem(kept[i].c_str(), results[i]);
+            result = m_pItems->AddItem(kept[i].c_str(), results[i]);
         else
-            g_pItemView->RetireClientHandle();  // later rows keep matching their handles
+            m_pItems->RetireClientHandle();  // later rows keep matching their handles
     }
     FreeAnswer(malloc, results, errors, kept.size());
     ShowEarlyValues(bHeld);

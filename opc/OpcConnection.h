@@ -11,6 +11,7 @@
 #include "opc/EarlyValues.h"
 #include "opc/OpcDa.h"
 #include "opc/OpcDataCallback.h"
+#include "opc/OpcItemSink.h"
 #include "opc/OpcServerLink.h"
 #include "opc/StatusPollWorker.h"
 
@@ -93,6 +94,12 @@ class OpcConnection : public OpcDataCallback {
     IOPCBrowseServerAddressSpace* Browser() const { return m_pBrowse; }
     OpcServerLink& Link() { return m_link; }
 
+    // Where the connection lists its items and writes their values; set before the first item.
+    void SetItemSink(OpcItemSink* sink) { m_pItems = sink; }
+    // The project file holding the devices' "ScanTime" ("" for none), and whether a rate the
+    // server revised may be offered for it; the opener sets both before Open.
+    std::string m_projectPath;
+    bool m_bOfferRevisedRate = true;
     std::string m_serverText;
     bool m_hexDump = true;
 
@@ -112,7 +119,7 @@ class OpcConnection : public OpcDataCallback {
     }
     static void CALLBACK OnStatusPollTimer(HWND, UINT, UINT_PTR id, DWORD);
     // Writes one item's texts into its row (a skipped value leaves the Value column as it is).
-    static void ShowText(const DataChangeText& text);
+    void ShowText(const DataChangeText& text);
     // After an AddItems call that held values (bHeld): shows what arrived before the rows existed.
     void ShowEarlyValues(bool bHeld);
     // Newer servers (OpcNewerServer.cpp): IOPCBrowse when the server has no
@@ -125,6 +132,7 @@ class OpcConnection : public OpcDataCallback {
     // The item definition for one ID; the BSTR in it is the caller's to free.
     void FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath);
 
+    OpcItemSink* m_pItems = nullptr;
     OpcServerLink m_link;
     IOPCBrowseServerAddressSpace* m_pBrowse = nullptr;
     IOPCAsyncIO* m_pAsyncIO = nullptr;

@@ -1,11 +1,9 @@
 // The data-change side of OpcConnection: the subscription and the texts of each notification.
-#include "app/Globals.h"
 #include "opc/DataChangeTexts.h"
 #include "opc/OpcAdviseSink.h"
 #include "opc/OpcCallbackSink.h"
 #include "opc/OpcConnection.h"
 #include "trace/Trace.h"
-#include "views/ItemView.h"
 
 HRESULT OpcConnection::StartDataChange() {
     if (m_pSink || m_pCallbackSink || m_bNoValues)
@@ -71,13 +69,11 @@ void OpcConnection::ResumeDataChange() {
 }
 
 void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* items, const VARIANT* values) {
-    if (!g_pItemView || !header)
+    if (!m_pItems || !header)
         return;
     // With more items than the list shows, one repaint of the visible rows is far cheaper than
     // an invalidation per written cell (thousands of them for a large group).
-    HWND list = g_pItemView->m_hWnd;
-    const bool holdRedraw = list && header->dwItemCount > (DWORD)ListView_GetCountPerPage(list);
-    CRedrawOff quiet(holdRedraw ? list : nullptr);
+    HeldRows quiet(m_pItems, header->dwItemCount > (DWORD)m_pItems->VisibleRowCount());
     for (const DataChangeText& t : DataChangeTexts(*header, items, values, m_hexDump)) {
         if (!m_earlyValues.Keep(t))
             ShowText(t);
@@ -86,14 +82,14 @@ void OpcConnection::OnData(const OPCGROUPHEADER* header, const OPCITEMHEADER2* i
 
 void OpcConnection::ShowText(const DataChangeText& text) {
     const char* value = text.bSkipped ? nullptr : text.valueText.c_str();
-    g_pItemView->SetItemValue(value, text.qualityText.c_str(), (int)text.hClient);
+    m_pItems->SetItemValue(value, text.qualityText.c_str(), (int)text.hClient);
 }
 
 void OpcConnection::ShowEarlyValues(bool bHeld) {
     if (!bHeld)
         return;
     for (const DataChangeText& t : m_earlyValues.Take()) {
-        if (g_pItemView)
+        if (m_pItems)
             ShowText(t);
     }
 }

@@ -4,12 +4,10 @@
 // are polled by StatusPollWorker; the timer here serves servers in this apartment.
 #include <map>
 
-#include "app/Globals.h"
 #include "opc/DiagnosticTexts.h"
 #include "opc/OpcConnection.h"
 #include "opc/TaskMemory.h"
 #include "trace/Trace.h"
-#include "views/ItemView.h"
 
 namespace {
 
@@ -87,11 +85,11 @@ HRESULT OpcConnection::Checked(HRESULT hr) {
     m_hrLost = hr;
     StopStatusPoll();
     Trace("Connection to Server lost (0x%08lX): all Items not connected", (unsigned long)hr);
-    if (g_pItemView) {
+    if (m_pItems) {
         // The values stay as last seen; their quality says they are no longer current.
         const std::string quality = QualityText(kQualityNotConnected);
-        for (int handle = 0; handle < g_pItemView->NextClientHandle(); ++handle)
-            g_pItemView->SetItemValue(nullptr, quality.c_str(), handle);
+        for (int handle = 0; handle < m_pItems->NextClientHandle(); ++handle)
+            m_pItems->SetItemValue(nullptr, quality.c_str(), handle);
     }
     return hr;
 }

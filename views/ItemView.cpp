@@ -405,3 +405,11 @@ BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
     };
     return RouteCommand(this, kCommands, id, code, pUI);
 }
+
+void CItemView::HoldRedraw(bool bHold) {
+    if (!m_hWnd || !IsWindow(m_hWnd))
+        return;
+    ::SendMessageA(m_hWnd, WM_SETREDRAW, bHold ? FALSE : TRUE, 0);
+    if (!bHold)
+        InvalidateRect(m_hWnd, nullptr, TRUE);
+}

@@ -3,6 +3,7 @@
 // live value and quality. Each row owns a copy of the server's OPCITEMRESULT.
 #include "framework/Views.h"
 #include "opc/OpcDa.h"
+#include "opc/OpcItemSink.h"
 #include "variables/NameIndex.h"
 #include "views/ClientHandleTable.h"
 
@@ -13,20 +14,22 @@
 // The row's item data: a copy of the server's result for the item (the blob is not kept).
 using OpcItemRecord = OPCITEMRESULT;
 
-class CItemView : public CListView {
+class CItemView : public CListView, public OpcItemSink {
   public:
     CItemView() = default;
 
     void OnInitialUpdate() override;
-    int NextClientHandle() const { return m_handles.NextClientHandle(); }
-    bool FindAndSelect(const char* itemId);
+    int NextClientHandle() const override { return m_handles.NextClientHandle(); }
+    bool FindAndSelect(const char* itemId) override;
     // FindAndSelect for many IDs with one pass over the list: selects the rows of the IDs already
     // listed and returns the others, in their order.
-    std::vector<std::string> SelectListed(const std::vector<std::string>& itemIds);
-    int AddItem(const char* itemId, const OPCITEMRESULT& result);
-    void RetireClientHandle() { m_handles.RetireClientHandle(); }
+    std::vector<std::string> SelectListed(const std::vector<std::string>& itemIds) override;
+    int AddItem(const char* itemId, const OPCITEMRESULT& result) override;
+    void RetireClientHandle() override { m_handles.RetireClientHandle(); }
     // A null value leaves the Value column as it is.
-    int SetItemValue(const char* value, const char* quality, int clientHandle);
+    int SetItemValue(const char* value, const char* quality, int clientHandle) override;
+    int VisibleRowCount() const override { return ListView_GetCountPerPage(m_hWnd); }
+    void HoldRedraw(bool bHold) override;
     // Converts the selected rows, or all rows, into pending variables.
     void PreviewItems(bool allRows);
     // After a commit: removes the rows whose conversions made the committed variables (when

@@ -96,6 +96,7 @@ class OpcConnection : public OpcDataCallback {
 
     // Where the connection lists its items and writes their values; set before the first item.
     void SetItemSink(OpcItemSink* sink) { m_pItems = sink; }
+    OpcItemSink* ItemSink() const { return m_pItems; }
     // The project file holding the devices' "ScanTime" ("" for none), and whether a rate the
     // server revised may be offered for it; the opener sets both before Open.
     std::string m_projectPath;

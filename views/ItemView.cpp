@@ -386,6 +386,8 @@ LRESULT CItemView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             // Nothing may reach the view once it is gone, not even a late notification.
             if (g_pItemView == this)
                 g_pItemView = nullptr;
+            if (g_pConnection && g_pConnection->ItemSink() == this)
+                g_pConnection->SetItemSink(nullptr);
             break;
         default:
             break;

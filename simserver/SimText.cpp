@@ -1,6 +1,7 @@
 #include "simserver/SimText.h"
 
 #include <cstdio>
+#include <cctype>
 #include <cstring>
 
 std::wstring Utf8ToWide(const std::string& text) {
@@ -44,4 +45,11 @@ std::string HrText(HRESULT hr) {
 
 bool SameKeyword(const std::string& a, const char* b) {
     return lstrcmpiA(a.c_str(), b) == 0;
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
 }

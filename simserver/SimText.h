@@ -11,3 +11,5 @@ LPWSTR CoTaskStrDup(const std::wstring& text);
 std::string HrText(HRESULT hr);
 // Case-insensitive compare of ASCII keywords.
 bool SameKeyword(const std::string& a, const char* b);
+// ASCII lower case: config keywords are compared without regard to case.
+std::string AsciiLower(std::string text);

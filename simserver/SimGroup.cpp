@@ -10,7 +10,6 @@
 
 #include "simserver/SimItemAttributesEnum.h"
 #include "simserver/SimLog.h"
-#include "simserver/SimServer.h"
 #include "simserver/SimStreamWriter.h"
 #include "simserver/SimTaskArray.h"
 #include "simserver/SimText.h"
@@ -24,7 +23,7 @@ std::vector<SimGroup*>& Registry() {
 
 }  // namespace
 
-SimGroup* SimGroup::Create(SimServer* pServer,
+SimGroup* SimGroup::Create(SimGroupOwner* pServer,
                            std::shared_ptr<const SimConfig> config,
                            OPCHANDLE hServerGroup,
                            const SimGroupState& state) {
@@ -44,7 +43,7 @@ std::vector<SimGroup*> SimGroup::LiveGroups() {
     return Registry();
 }
 
-SimGroup::SimGroup(SimServer* pServer,
+SimGroup::SimGroup(SimGroupOwner* pServer,
                    std::shared_ptr<const SimConfig> config,
                    OPCHANDLE hServerGroup,
                    const SimGroupState& state)

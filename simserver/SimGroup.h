@@ -15,7 +15,18 @@
 #include "simserver/SimModule.h"
 #include "simserver/SimNotifyWindow.h"
 
-class SimServer;
+class SimGroup;
+
+// What a group needs of the server that made it: the other groups' names, and clones of itself.
+// The server implements it, so the group knows nothing more of the server.
+class SimGroupOwner {
+  public:
+    virtual bool IsGroupNameTaken(const std::wstring& name, const SimGroup* pExcept) const = 0;
+    virtual HRESULT CloneGroup(SimGroup& source, LPCWSTR szName, REFIID riid, IUnknown** ppUnk) = 0;
+
+  protected:
+    ~SimGroupOwner() = default;
+};
 
 struct SimGroupState {
     std::wstring name;
@@ -35,7 +46,7 @@ class SimGroup final : public IOPCItemMgt,
                        private SimNotifyTarget {
   public:
     // The new group with one reference, the server's; NULL when out of memory.
-    static SimGroup* Create(SimServer* pServer,
+    static SimGroup* Create(SimGroupOwner* pServer,
                             std::shared_ptr<const SimConfig> config,
                             OPCHANDLE hServerGroup,
                             const SimGroupState& state);
@@ -142,7 +153,7 @@ class SimGroup final : public IOPCItemMgt,
         std::vector<OPCHANDLE> handles;  // empty: every active item (Refresh)
     };
 
-    SimGroup(SimServer* pServer,
+    SimGroup(SimGroupOwner* pServer,
              std::shared_ptr<const SimConfig> config,
              OPCHANDLE hServerGroup,
              const SimGroupState& state);
@@ -173,7 +184,7 @@ class SimGroup final : public IOPCItemMgt,
 
     SimLiveObject<SimObjectKind::Group> m_live;
     LONG m_cRef = 1;
-    SimServer* m_pServer;
+    SimGroupOwner* m_pServer;
     std::shared_ptr<const SimConfig> m_config;
     OPCHANDLE m_hServerGroup;
     SimGroupState m_state;

@@ -9,7 +9,6 @@
 
 #include "simserver/SimItemAttributesEnum.h"
 #include "simserver/SimLog.h"
-#include "simserver/SimServer.h"
 #include "simserver/SimStreamWriter.h"
 #include "simserver/SimTaskArray.h"
 #include "simserver/SimText.h"

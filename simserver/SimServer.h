@@ -12,16 +12,19 @@
 #include "simserver/SimConfig.h"
 #include "simserver/SimModule.h"
 
-class SimGroup;
-struct SimGroupState;
+#include "simserver/SimGroup.h"
 
-class SimServer final : public IOPCServer, public IOPCBrowseServerAddressSpace, public IOPCCommon {
+class SimServer final : public IOPCServer,
+                        public IOPCBrowseServerAddressSpace,
+                        public IOPCCommon,
+                        public SimGroupOwner {
   public:
     // Creates a server for the config and queries it for riid.
     static HRESULT Create(std::shared_ptr<const SimConfig> config, REFIID riid, void** ppv);
 
-    bool IsGroupNameTaken(const std::wstring& name, const SimGroup* pExcept) const;
-    HRESULT CloneGroup(SimGroup& source, LPCWSTR szName, REFIID riid, IUnknown** ppUnk);
+    // SimGroupOwner
+    bool IsGroupNameTaken(const std::wstring& name, const SimGroup* pExcept) const override;
+    HRESULT CloneGroup(SimGroup& source, LPCWSTR szName, REFIID riid, IUnknown** ppUnk) override;
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;

@@ -355,6 +355,7 @@ STDMETHODIMP SimGroup::AddItems(DWORD dwCount,
                                 OPCITEMDEF* pItemArray,
                                 OPCITEMRESULT** ppAddResults,
                                 HRESULT** ppErrors) {
+    SimServeCall();
     ++SimLog::Counters().nAddItems;
     SimLog::Write("AddItems group=%lu count=%lu", m_hServerGroup, dwCount);
     HRESULT hr = Enter("AddItems");
@@ -389,6 +390,7 @@ STDMETHODIMP SimGroup::ValidateItems(DWORD dwCount,
                                      BOOL /*bBlobUpdate*/,
                                      OPCITEMRESULT** ppValidationResults,
                                      HRESULT** ppErrors) {
+    SimServeCall();
     HRESULT hr = Enter("ValidateItems");
     if (FAILED(hr)) {
         if (ppValidationResults) {
@@ -403,6 +405,7 @@ STDMETHODIMP SimGroup::ValidateItems(DWORD dwCount,
 }
 
 STDMETHODIMP SimGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
+    SimServeCall();
     ++SimLog::Counters().nRemoveItems;
     std::string handles;
     for (DWORD i = 0; phServer && i < dwCount; ++i) {
@@ -420,6 +423,7 @@ STDMETHODIMP SimGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT**
 }
 
 STDMETHODIMP SimGroup::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
+    SimServeCall();
     if (m_bRemoved) {
         return E_FAIL;
     }
@@ -436,6 +440,7 @@ STDMETHODIMP SimGroup::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL b
 }
 
 STDMETHODIMP SimGroup::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient, HRESULT** ppErrors) {
+    SimServeCall();
     if (m_bRemoved || !phClient) {
         if (ppErrors) {
             *ppErrors = nullptr;
@@ -456,6 +461,7 @@ STDMETHODIMP SimGroup::SetDatatypes(DWORD dwCount,
                                     OPCHANDLE* phServer,
                                     VARTYPE* pRequestedDatatypes,
                                     HRESULT** ppErrors) {
+    SimServeCall();
     if (m_bRemoved || !pRequestedDatatypes) {
         if (ppErrors) {
             *ppErrors = nullptr;
@@ -468,6 +474,7 @@ STDMETHODIMP SimGroup::SetDatatypes(DWORD dwCount,
 }
 
 STDMETHODIMP SimGroup::CreateEnumerator(REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -500,6 +507,7 @@ STDMETHODIMP SimGroup::GetState(DWORD* pUpdateRate,
                                 DWORD* pLCID,
                                 OPCHANDLE* phClientGroup,
                                 OPCHANDLE* phServerGroup) {
+    SimServeCall();
     if (!pUpdateRate || !pActive || !ppName || !pTimeBias || !pPercentDeadband || !pLCID || !phClientGroup ||
         !phServerGroup) {
         return E_INVALIDARG;
@@ -529,6 +537,7 @@ STDMETHODIMP SimGroup::SetState(DWORD* pRequestedUpdateRate,
                                 FLOAT* pPercentDeadband,
                                 DWORD* pLCID,
                                 OPCHANDLE* phClientGroup) {
+    SimServeCall();
     if (!pRevisedUpdateRate) {
         return E_INVALIDARG;
     }
@@ -563,6 +572,7 @@ STDMETHODIMP SimGroup::SetState(DWORD* pRequestedUpdateRate,
 }
 
 STDMETHODIMP SimGroup::SetName(LPCWSTR szName) {
+    SimServeCall();
     if (!szName || !*szName) {
         return E_INVALIDARG;
     }
@@ -577,6 +587,7 @@ STDMETHODIMP SimGroup::SetName(LPCWSTR szName) {
 }
 
 STDMETHODIMP SimGroup::CloneGroup(LPCWSTR szName, REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -592,6 +603,7 @@ STDMETHODIMP SimGroup::Read(OPCDATASOURCE dwSource,
                             OPCHANDLE* phServer,
                             OPCITEMSTATE** ppItemValues,
                             HRESULT** ppErrors) {
+    SimServeCall();
     if (!ppItemValues || !ppErrors) {
         return E_INVALIDARG;
     }
@@ -631,6 +643,7 @@ STDMETHODIMP SimGroup::Read(OPCDATASOURCE dwSource,
 }
 
 STDMETHODIMP SimGroup::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
+    SimServeCall();
     if (!ppErrors) {
         return E_INVALIDARG;
     }
@@ -665,6 +678,7 @@ STDMETHODIMP SimGroup::Read(DWORD dwConnection,
                             OPCHANDLE* phServer,
                             DWORD* pTransactionID,
                             HRESULT** ppErrors) {
+    SimServeCall();
     if (!pTransactionID || !ppErrors) {
         return E_INVALIDARG;
     }
@@ -702,6 +716,7 @@ STDMETHODIMP SimGroup::Write(DWORD /*dwConnection*/,
                              VARIANT* /*pItemValues*/,
                              DWORD* pTransactionID,
                              HRESULT** ppErrors) {
+    SimServeCall();
     if (pTransactionID) {
         *pTransactionID = 0;
     }
@@ -712,6 +727,7 @@ STDMETHODIMP SimGroup::Write(DWORD /*dwConnection*/,
 }
 
 STDMETHODIMP SimGroup::Refresh(DWORD dwConnection, OPCDATASOURCE /*dwSource*/, DWORD* pTransactionID) {
+    SimServeCall();
     if (!pTransactionID) {
         return E_INVALIDARG;
     }
@@ -737,6 +753,7 @@ STDMETHODIMP SimGroup::Refresh(DWORD dwConnection, OPCDATASOURCE /*dwSource*/, D
 }
 
 STDMETHODIMP SimGroup::Cancel(DWORD dwTransactionID) {
+    SimServeCall();
     for (auto it = m_transactions.begin(); it != m_transactions.end(); ++it) {
         if (it->id == dwTransactionID) {
             m_transactions.erase(it);
@@ -747,18 +764,22 @@ STDMETHODIMP SimGroup::Cancel(DWORD dwTransactionID) {
 }
 
 STDMETHODIMP SimGroup::GetData(FORMATETC*, STGMEDIUM*) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::GetDataHere(FORMATETC*, STGMEDIUM*) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::QueryGetData(FORMATETC*) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* pformatetcOut) {
+    SimServeCall();
     if (pformatetcOut) {
         pformatetcOut->ptd = nullptr;
     }
@@ -766,10 +787,12 @@ STDMETHODIMP SimGroup::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* pformatetcOu
 }
 
 STDMETHODIMP SimGroup::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::EnumFormatEtc(DWORD, IEnumFORMATETC** ppenumFormatEtc) {
+    SimServeCall();
     if (ppenumFormatEtc) {
         *ppenumFormatEtc = nullptr;
     }
@@ -777,6 +800,7 @@ STDMETHODIMP SimGroup::EnumFormatEtc(DWORD, IEnumFORMATETC** ppenumFormatEtc) {
 }
 
 STDMETHODIMP SimGroup::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseSink* pAdvSink, DWORD* pdwConnection) {
+    SimServeCall();
     ++SimLog::Counters().nDAdvise;
     if (pdwConnection) {
         *pdwConnection = 0;
@@ -798,6 +822,7 @@ STDMETHODIMP SimGroup::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseSin
 }
 
 STDMETHODIMP SimGroup::DUnadvise(DWORD dwConnection) {
+    SimServeCall();
     ++SimLog::Counters().nDUnadvise;
     HRESULT hr = m_config->Hook("DUnadvise");
     if (SUCCEEDED(hr)) {
@@ -809,6 +834,7 @@ STDMETHODIMP SimGroup::DUnadvise(DWORD dwConnection) {
 }
 
 STDMETHODIMP SimGroup::EnumDAdvise(IEnumSTATDATA** ppenumAdvise) {
+    SimServeCall();
     if (ppenumAdvise) {
         *ppenumAdvise = nullptr;
     }

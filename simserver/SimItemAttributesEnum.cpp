@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "simserver/SimConfig.h"
 #include "simserver/SimTaskArray.h"
 #include "simserver/SimText.h"
 
@@ -28,6 +29,8 @@ STDMETHODIMP_(ULONG) SimItemAttributesEnum::AddRef() {
 }
 
 STDMETHODIMP_(ULONG) SimItemAttributesEnum::Release() {
+    // Only the client releases an enumerator: across processes that is a call of its own.
+    SimServeCall();
     LONG count = InterlockedDecrement(&m_cRef);
     if (count == 0) {
         delete this;
@@ -36,6 +39,7 @@ STDMETHODIMP_(ULONG) SimItemAttributesEnum::Release() {
 }
 
 STDMETHODIMP SimItemAttributesEnum::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
+    SimServeCall();
     if (!ppItemArray || !pceltFetched) {
         return E_INVALIDARG;
     }
@@ -75,17 +79,20 @@ STDMETHODIMP SimItemAttributesEnum::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemA
 }
 
 STDMETHODIMP SimItemAttributesEnum::Skip(ULONG celt) {
+    SimServeCall();
     size_t left = m_items->size() - m_position;
     m_position += celt < left ? celt : left;
     return celt <= left ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP SimItemAttributesEnum::Reset() {
+    SimServeCall();
     m_position = 0;
     return S_OK;
 }
 
 STDMETHODIMP SimItemAttributesEnum::Clone(IEnumOPCItemAttributes** ppEnumItemAttributes) {
+    SimServeCall();
     if (!ppEnumItemAttributes) {
         return E_INVALIDARG;
     }

@@ -157,6 +157,7 @@ STDMETHODIMP SimServer::AddGroup(LPCWSTR szName,
                                  DWORD* pRevisedUpdateRate,
                                  REFIID riid,
                                  IUnknown** ppUnk) {
+    SimServeCall();
     ZZSimCounters& counters = SimLog::Counters();
     ++counters.nAddGroup;
     counters.dwLastRequestedRate = dwRequestedUpdateRate;
@@ -244,10 +245,12 @@ HRESULT SimServer::CloneGroup(SimGroup& source, LPCWSTR szName, REFIID riid, IUn
 }
 
 STDMETHODIMP SimServer::GetErrorString(HRESULT dwError, LCID /*dwLocale*/, LPWSTR* ppString) {
+    SimServeCall();
     return GetErrorString(dwError, ppString);
 }
 
 STDMETHODIMP SimServer::GetGroupByName(LPCWSTR szName, REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -278,6 +281,7 @@ OPCSERVERSTATE SimServer::CurrentState() {
 }
 
 STDMETHODIMP SimServer::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
+    SimServeCall();
     ++SimLog::Counters().nGetStatus;
     if (!ppServerStatus) {
         return E_INVALIDARG;
@@ -311,6 +315,7 @@ STDMETHODIMP SimServer::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
 }
 
 STDMETHODIMP SimServer::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
+    SimServeCall();
     ++SimLog::Counters().nRemoveGroup;
     HRESULT hr = m_config->Hook("RemoveGroup");
     SimGroup* found = nullptr;
@@ -331,6 +336,7 @@ STDMETHODIMP SimServer::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
 }
 
 STDMETHODIMP SimServer::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -358,6 +364,7 @@ STDMETHODIMP SimServer::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid,
 }
 
 STDMETHODIMP SimServer::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
+    SimServeCall();
     if (!pNameSpaceType) {
         return E_INVALIDARG;
     }
@@ -371,6 +378,7 @@ STDMETHODIMP SimServer::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
 }
 
 STDMETHODIMP SimServer::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
+    SimServeCall();
     ++SimLog::Counters().nChangeBrowsePosition;
     HRESULT hr = m_config->Hook("ChangeBrowsePosition");
     if (SUCCEEDED(hr)) {
@@ -386,6 +394,7 @@ STDMETHODIMP SimServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType,
                                          VARTYPE vtDataTypeFilter,
                                          DWORD dwAccessRightsFilter,
                                          IEnumString** ppIEnumString) {
+    SimServeCall();
     ++SimLog::Counters().nBrowseOPCItemIDs;
     if (!ppIEnumString) {
         return E_INVALIDARG;
@@ -411,6 +420,7 @@ STDMETHODIMP SimServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType,
 }
 
 STDMETHODIMP SimServer::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
+    SimServeCall();
     ++SimLog::Counters().nGetItemID;
     if (!szItemID) {
         return E_INVALIDARG;
@@ -431,6 +441,7 @@ STDMETHODIMP SimServer::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
 }
 
 STDMETHODIMP SimServer::BrowseAccessPaths(LPCWSTR /*szItemID*/, IEnumString** ppIEnumString) {
+    SimServeCall();
     if (ppIEnumString) {
         *ppIEnumString = nullptr;
     }
@@ -438,6 +449,7 @@ STDMETHODIMP SimServer::BrowseAccessPaths(LPCWSTR /*szItemID*/, IEnumString** pp
 }
 
 STDMETHODIMP SimServer::SetLocaleID(LCID dwLcid) {
+    SimServeCall();
     bool bKnown = dwLcid == LOCALE_SYSTEM_DEFAULT || dwLcid == LOCALE_USER_DEFAULT;
     for (LCID lcid : kLocales) {
         bKnown = bKnown || dwLcid == lcid;
@@ -450,6 +462,7 @@ STDMETHODIMP SimServer::SetLocaleID(LCID dwLcid) {
 }
 
 STDMETHODIMP SimServer::GetLocaleID(LCID* pdwLcid) {
+    SimServeCall();
     if (!pdwLcid) {
         return E_INVALIDARG;
     }
@@ -458,6 +471,7 @@ STDMETHODIMP SimServer::GetLocaleID(LCID* pdwLcid) {
 }
 
 STDMETHODIMP SimServer::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
+    SimServeCall();
     if (!pdwCount || !pdwLcid) {
         return E_INVALIDARG;
     }
@@ -477,6 +491,7 @@ STDMETHODIMP SimServer::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid)
 }
 
 STDMETHODIMP SimServer::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
+    SimServeCall();
     if (!ppString) {
         return E_INVALIDARG;
     }
@@ -490,6 +505,7 @@ STDMETHODIMP SimServer::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
 }
 
 STDMETHODIMP SimServer::SetClientName(LPCWSTR szName) {
+    SimServeCall();
     if (!szName) {
         return E_INVALIDARG;
     }

@@ -58,6 +58,8 @@ STDMETHODIMP_(ULONG) SimStringEnum::AddRef() {
 }
 
 STDMETHODIMP_(ULONG) SimStringEnum::Release() {
+    // Only the client releases an enumerator: across processes that is a call of its own.
+    SimServeCall();
     LONG count = InterlockedDecrement(&m_cRef);
     if (count == 0) {
         delete this;
@@ -66,6 +68,7 @@ STDMETHODIMP_(ULONG) SimStringEnum::Release() {
 }
 
 STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) {
+    SimServeCall();
     if (!rgelt || (celt > 1 && !pceltFetched)) {
         return E_POINTER;
     }
@@ -104,6 +107,7 @@ STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetche
 }
 
 STDMETHODIMP SimStringEnum::Skip(ULONG celt) {
+    SimServeCall();
     if (m_mode == SimEnumMode::Endless) {
         m_position += celt;
         return S_OK;
@@ -117,12 +121,14 @@ STDMETHODIMP SimStringEnum::Skip(ULONG celt) {
 }
 
 STDMETHODIMP SimStringEnum::Reset() {
+    SimServeCall();
     m_position = 0;
     m_bGarbageSent = false;
     return S_OK;
 }
 
 STDMETHODIMP SimStringEnum::Clone(IEnumString** ppenum) {
+    SimServeCall();
     if (!ppenum) {
         return E_POINTER;
     }

@@ -38,6 +38,8 @@ struct CBrowseView::FillState {
     int depth = 0;
     bool positionLost = false;
     bool cut = false;
+    // Names asked for per Next; lowered for the whole fill when a server refuses the count.
+    ULONG batch = kBrowseBatch;
     std::vector<std::pair<HTREEITEM, std::vector<std::string>>> leaves;
 };
 
@@ -79,10 +81,11 @@ bool CBrowseView::IsHierarchicalTop(HTREEITEM node) {
     return parent && !Tree().GetParentItem(parent) && NodeText(node) == kHierarchicalItemsText;
 }
 
-std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& state) {
+std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& state, bool bFresh) {
     std::vector<std::string> kept;
-    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator);
-    if (!reader.Reset())
+    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator, &state.batch);
+    // A new enumerator stands at its start: a Reset would be a round trip for nothing.
+    if (!bFresh && !reader.Reset())
         return kept;
     std::vector<std::string> batch;
     while (reader.Next(&batch)) {
@@ -128,7 +131,7 @@ int CBrowseView::FillTree() {
         return E_FAIL;
     FillState state;
     HTREEITEM flatNode = Tree().InsertItem(kFlatItemsText, root);
-    InsertNames(flat, flatNode, state);
+    InsertNames(flat, flatNode, state, true);
     HTREEITEM hierarchy = Tree().InsertItem(kHierarchicalItemsText, root);
     if (!connection->IsFlatSpace()) {
         FillBranches(hierarchy, state);
@@ -151,13 +154,13 @@ int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent) {
     return result;
 }
 
-int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state) {
+int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state, bool bFresh) {
     if (!names)
         return E_FAIL;
     // Takes over the caller's reference (MinGW's ComPtr::Attach would add one of its own).
     ComPtr<IEnumString> owned;
     *owned.GetAddressOf() = names;
-    std::vector<std::string> kept = TakeNames(names, state);
+    std::vector<std::string> kept = TakeNames(names, state, bFresh);
     if (!kept.empty())
         state.leaves.emplace_back(parent, std::move(kept));
     return 0;
@@ -181,10 +184,10 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
     std::vector<std::pair<std::string, HTREEITEM>> branches;
     {
         ComPtr<IEnumString> names;
-        connection->BrowseBranches(names.GetAddressOf());
-        if (!names)
+        // S_FALSE: nothing found (the enumerator, if any, is empty and need not be read).
+        if (connection->BrowseBranches(names.GetAddressOf()) == S_FALSE || !names)
             return 0;
-        for (std::string& name : TakeNames(names.Get(), state)) {
+        for (std::string& name : TakeNames(names.Get(), state, true)) {
             if (HTREEITEM node = Tree().InsertItem(name.c_str(), parent))
                 branches.emplace_back(std::move(name), node);
         }
@@ -196,7 +199,7 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
     for (const auto& [name, node] : branches) {
         IEnumString* leaves = nullptr;
         bool moved = false;
-        connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
+        const HRESULT found = connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
         // A listed branch the server will not enter keeps no children; the position did not
         // change, so listing again here would repeat the parent's branches, and a move up would
         // leave the parent.
@@ -205,7 +208,12 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
                 leaves->Release();
             continue;
         }
-        InsertNames(leaves, node, state);
+        if (found == S_FALSE && leaves) {
+            leaves->Release();
+            leaves = nullptr;
+        }
+        if (leaves)
+            InsertNames(leaves, node, state, true);
         ++state.depth;
         FillBranches(node, state);
         --state.depth;

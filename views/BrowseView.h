@@ -51,10 +51,11 @@ class CBrowseView : public CTreeView {
   private:
     struct FillState;
     int FillBranches(HTREEITEM parent, FillState& state);
-    int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state);
+    // bFresh: the enumerator was just handed out, so it needs no Reset.
+    int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state, bool bFresh = false);
     // The names of an enumerator, as many as the fill's node budget still allows (the fill is
     // marked cut when it ends them); each name kept has taken its node.
-    static std::vector<std::string> TakeNames(IEnumString* names, FillState& state);
+    static std::vector<std::string> TakeNames(IEnumString* names, FillState& state, bool bFresh);
     // Puts the leaves collected by the walk into the tree.
     void InsertLeaves(FillState& state);
     void OnDoubleClick();

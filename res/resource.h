@@ -37,6 +37,7 @@
 #define IDD_OPC_STATUS 163
 #define IDD_DRIVER 164
 #define IDD_SERVER_CHOOSER 165
+#define IDD_PROGRESS 166
 
 // ---- Menu "&Datei" ---------------------------------------------------------------------
 #define ID_FILE_COPY 32815
@@ -204,5 +205,8 @@
 #define IDC_CHOOSER_SEARCH 1061
 #define IDC_CHOOSER_LIST 1062
 #define IDC_CHOOSER_STATUS 1063
+
+// ---- Controls: progress of a long operation (IDD_PROGRESS) -----------------------------
+#define IDC_PROGRESS_TEXT 1064
 
 #endif  // ZZ_RES_RESOURCE_H

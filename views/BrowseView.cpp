@@ -7,17 +7,27 @@
 #include "app/Globals.h"
 #include "app/ItemIdDlg.h"
 #include "framework/CommandTable.h"
+#include "framework/FrameWnd.h"
 #include "opc/BrowseText.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "views/ItemView.h"
+#include "views/ProgressWindow.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 // Node texts are names of at most kMaxNameChars characters; double-byte code pages double that.
 const size_t kMaxNodeTextBytes = 4 * kMaxNameChars;
+// "Add Items" goes back to the root and adds the IDs read so far after this many: a cancel then
+// keeps what was added, and the server sees the usual order (IDs at the branch, items at the root).
+const size_t kAddItemsChunk = 500;
+
+const char kReadingProgress[] = "Lese Adressraum: %u Namen gelesen";
+const char kAddingProgress[] = "F\xfcge Items hinzu: %u von %u";
+const char kCancelledNote[] = "Adressraum unvollst\xe4ndig: Lesen abgebrochen";
+const char kServerLostNote[] = "Adressraum unvollst\xe4ndig: Server antwortet nicht mehr";
 
 IMalloc* ServerMalloc() {
     return g_pConnection ? g_pConnection->Link().GetMalloc() : nullptr;
@@ -41,6 +51,21 @@ struct CBrowseView::FillState {
     // Names asked for per Next; lowered for the whole fill when a server refuses the count.
     ULONG batch = kBrowseBatch;
     std::vector<std::pair<HTREEITEM, std::vector<std::string>>> leaves;
+    // The fill stops early when the user cancels it or the server has gone; the tree keeps what
+    // was read and the status line says that it is incomplete.
+    CProgressWindow* progress = nullptr;
+    unsigned namesRead = 0;
+    bool cancelled = false;
+    bool serverLost = false;
+    std::string position;  // the branch being read, for the trace of a cancel
+
+    // Reports progress; true when the walk has to stop.
+    bool Stop() {
+        serverLost = serverLost || (g_pConnection && g_pConnection->IsServerLost());
+        if (!cancelled && !serverLost && progress && !progress->Step(namesRead))
+            cancelled = true;
+        return cancelled || serverLost;
+    }
 };
 
 CTreeCtrl& CBrowseView::Tree() {
@@ -97,6 +122,9 @@ std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& s
             --state.nodesLeft;
             kept.push_back(std::move(name));
         }
+        state.namesRead += (unsigned)batch.size();
+        if (state.Stop())
+            return kept;
     }
     state.cut = state.cut || reader.WasCut();
     return kept;
@@ -119,7 +147,13 @@ void CBrowseView::InsertLeaves(FillState& state) {
     state.leaves.clear();
 }
 
+void CBrowseView::SetIncompleteNote(const char* note) {
+    if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(GetAncestor(m_hWnd, GA_ROOT))))
+        frame->SetIdleNote(note);
+}
+
 int CBrowseView::FillTree() {
+    SetIncompleteNote("");
     CRedrawOff redrawOff(m_hWnd);
     SendMessage(TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
     OpcConnection* connection = g_pConnection;
@@ -129,19 +163,30 @@ int CBrowseView::FillTree() {
     IEnumString* flat = nullptr;
     if (connection->BrowseFlat(&flat) != S_OK)
         return E_FAIL;
+    CProgressWindow progress(m_hWnd, kReadingProgress);
     FillState state;
+    state.progress = &progress;
+    state.position = kFlatItemsText;
     HTREEITEM flatNode = Tree().InsertItem(kFlatItemsText, root);
     InsertNames(flat, flatNode, state, true);
     HTREEITEM hierarchy = Tree().InsertItem(kHierarchicalItemsText, root);
-    if (!connection->IsFlatSpace()) {
+    if (!state.Stop() && !connection->IsFlatSpace()) {
+        state.position = kHierarchicalItemsText;
         FillBranches(hierarchy, state);
         // The walk stopped where a move up failed; start the next gesture from the root anyway.
-        if (state.positionLost)
+        if (state.positionLost && !connection->IsServerLost())
             connection->BrowseToRoot();
     }
     InsertLeaves(state);
     if (state.cut)
         Trace("Browse tree incomplete: the server lists more names than the program shows");
+    if (state.cancelled) {
+        Trace("Browse tree cancelled by the user after %u names, while reading \"%s\"", state.namesRead,
+              state.position.c_str());
+        SetIncompleteNote(kCancelledNote);
+    } else if (connection->IsServerLost()) {
+        SetIncompleteNote(kServerLostNote);
+    }
     Tree().SelectItem(root);
     TreeView_Expand(m_hWnd, root, TVE_EXPAND);
     return 0;
@@ -182,6 +227,8 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
     // The enumerator is thus exhausted and released before the position moves, which also suits
     // servers whose enumerators follow the position.
     std::vector<std::pair<std::string, HTREEITEM>> branches;
+    if (state.Stop())
+        return 0;
     {
         ComPtr<IEnumString> names;
         // S_FALSE: nothing found (the enumerator, if any, is empty and need not be read).
@@ -197,6 +244,9 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
         return 0;
     }
     for (const auto& [name, node] : branches) {
+        if (state.Stop())
+            break;
+        state.position = name;
         IEnumString* leaves = nullptr;
         bool moved = false;
         const HRESULT found = connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
@@ -217,7 +267,8 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
         ++state.depth;
         FillBranches(node, state);
         --state.depth;
-        if (state.positionLost || FAILED(connection->BrowseUp())) {
+        // A cancelled walk still climbs back to the root; one whose server has gone calls no more.
+        if (state.positionLost || connection->IsServerLost() || FAILED(connection->BrowseUp())) {
             state.positionLost = true;
             break;
         }
@@ -248,6 +299,9 @@ void CBrowseView::ShowContextMenu(UINT menuId, const POINT* at) {
 }
 
 LRESULT CBrowseView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // Nothing starts while the tree is read or items are added.
+    if (CProgressWindow::IsRunning())
+        return CTreeView::WindowProc(msg, wp, lp);
     if (msg == WM_KEYDOWN && wp == VK_RETURN) {
         HTREEITEM node = Tree().GetSelectedItem();
         if (node && Tree().ItemHasChildren(node))
@@ -270,6 +324,8 @@ LRESULT CBrowseView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
+    if (CProgressWindow::IsRunning())
+        return CTreeView::OnNotifyReflect(hdr, result);
     switch (hdr->code) {
         case NM_DBLCLK:
             OnDoubleClick();
@@ -285,6 +341,8 @@ BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
 }
 
 BOOL CBrowseView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    if (CProgressWindow::IsRunning() && code == CN_COMMAND)
+        return TRUE;
     static const CommandEntry<CBrowseView> kCommands[] = {
         {ID_NODE_ADD_ITEMS, ID_NODE_ADD_ITEMS, &CBrowseView::OnAddItems, nullptr},
     };
@@ -350,24 +408,60 @@ void CBrowseView::OnAddItems(UINT) {
     if (!connection || !node || !Tree().ItemHasChildren(node))
         return;
     std::string text = NodeText(node);
+    CProgressWindow progress(m_hWnd, kAddingProgress);
+    unsigned done = 0;
+    unsigned total = 0;
     if (BrowseToParentOf(node) >= 0) {
-        connection->BrowseDown(text.c_str());
         // The node's own leaves only: sub-branches are neither added nor entered.
-        std::vector<std::string> itemIds;
+        std::vector<HTREEITEM> leaves;
         for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child)) {
             if (!Tree().ItemHasChildren(child))
-                itemIds.push_back(connection->GetFullItemId(NodeText(child).c_str()));
+                leaves.push_back(child);
         }
-        connection->BrowseToRoot();
-        if (itemIds.size() > 1)
-            connection->AddItems(itemIds);
-        else if (itemIds.size() == 1)
-            connection->AddItem(itemIds[0].c_str());
+        total = (unsigned)leaves.size();
+        connection->BrowseDown(text.c_str());
+        std::vector<std::string> itemIds;
+        for (size_t i = 0; i < leaves.size();) {
+            itemIds.push_back(connection->GetFullItemId(NodeText(leaves[i++]).c_str()));
+            const bool bStop = !progress.Step(done + (unsigned)itemIds.size(), total) || connection->IsServerLost();
+            if (itemIds.size() < kAddItemsChunk && i < leaves.size() && !bStop)
+                continue;
+            AddAtRoot(itemIds);
+            done += (unsigned)itemIds.size();
+            itemIds.clear();
+            if (bStop || i == leaves.size())
+                break;
+            BrowseToParentOf(node);
+            connection->BrowseDown(text.c_str());
+        }
+        if (leaves.empty())
+            connection->BrowseToRoot();
     } else {
         // The server node, "Flat Items" or "Hierarchial Items": the texts are the IDs.
         CRedrawOff quiet(g_pItemView ? g_pItemView->m_hWnd : nullptr);
+        std::vector<HTREEITEM> children;
         for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child))
+            children.push_back(child);
+        total = (unsigned)children.size();
+        for (HTREEITEM child : children) {
+            if (connection->IsServerLost() || !progress.Step(done, total))
+                break;
             connection->AddItem(NodeText(child).c_str());
+            ++done;
+        }
     }
+    if (progress.Cancelled())
+        Trace("AddItems of Node\"%s\" cancelled by the user after %u of %u items", text.c_str(), done, total);
     Trace("AddItems of Node\"%s\"", text.c_str());
+}
+
+void CBrowseView::AddAtRoot(std::vector<std::string>& itemIds) {
+    OpcConnection* connection = g_pConnection;
+    if (connection->IsServerLost())
+        return;
+    connection->BrowseToRoot();
+    if (itemIds.size() > 1)
+        connection->AddItems(itemIds);
+    else if (itemIds.size() == 1)
+        connection->AddItem(itemIds[0].c_str());
 }

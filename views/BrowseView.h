@@ -63,6 +63,11 @@ class CBrowseView : public CTreeView {
     // What a right click on node does; the node menu shows at the point (null: the cursor).
     void OnNodeContext(HTREEITEM node, const POINT* at);
     void OnAddItems(UINT id);
+    // Moves the position back to the root and adds the IDs read at a branch (AddItems, or AddItem
+    // for one); itemIds loses the duplicates. Calls nothing when the server has gone.
+    void AddAtRoot(std::vector<std::string>& itemIds);
+    // The status line's note on the tree ("" for none).
+    void SetIncompleteNote(const char* note);
     CTreeCtrl& Tree();
     // The whole text of a node (CTreeCtrl::GetItemText cuts long names).
     std::string NodeText(HTREEITEM node);

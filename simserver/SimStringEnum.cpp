@@ -58,10 +58,11 @@ STDMETHODIMP_(ULONG) SimStringEnum::AddRef() {
 }
 
 STDMETHODIMP_(ULONG) SimStringEnum::Release() {
-    // Only the client releases an enumerator: across processes that is a call of its own.
-    SimServeCall();
     LONG count = InterlockedDecrement(&m_cRef);
     if (count == 0) {
+        // The client's last release: across processes a call of its own (COM's own references
+        // come and go while the enumerator is handed out, and are not calls).
+        SimServeCall();
         delete this;
     }
     return static_cast<ULONG>(count);

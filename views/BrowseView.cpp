@@ -426,8 +426,8 @@ void CBrowseView::OnAddItems(UINT) {
             const bool bStop = !progress.Step(done + (unsigned)itemIds.size(), total) || connection->IsServerLost();
             if (itemIds.size() < kAddItemsChunk && i < leaves.size() && !bStop)
                 continue;
-            AddAtRoot(itemIds);
             done += (unsigned)itemIds.size();
+            AddAtRoot(itemIds);
             itemIds.clear();
             if (bStop || i == leaves.size())
                 break;

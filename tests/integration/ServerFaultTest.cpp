@@ -399,6 +399,8 @@ TEST_F(LongOperationTest, ServerKilledDuringTheFillLeavesAMarkedPartialTree) {
     EXPECT_TRUE(m_h->Boxes().empty());
     Command(ID_CONNECT_DISCONNECT);
     EXPECT_EQ(nullptr, g_pConnection);
+    // A new server process, as the next test will need one; the fixture checks it at the end.
+    ASSERT_NO_FATAL_FAILURE(AttachLocalServer());
 }
 
 }  // namespace

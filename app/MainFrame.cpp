@@ -131,6 +131,7 @@ BOOL CMainFrame::OnCreateClient(CREATESTRUCTA*) {
     m_wndRightSplitter.SetRowInfo(0, rc.bottom / 2, 0);
     m_pBrowseView = browse;
     g_pItemView = items;
+    items->m_onCutSettingsChanged = [this] { SyncCutBar(); };
     g_pVariableView = variables;
     if (g_pConversionSettings)
         g_pConversionSettings->Attach(variables, &s_questions);

@@ -2,6 +2,7 @@
 // The main window: menu, tool bar, cut bar, status bar and the three panes.
 #include "framework/FrameWnd.h"
 #include "app/FrameDialogs.h"
+#include "app/ReplaceEntryDlg.h"
 #include "framework/SplitterWnd.h"
 #include "views/CutBar.h"
 
@@ -15,7 +16,8 @@ class CMainFrame : public CFrameWnd {
     BOOL OnCmdMsg(UINT id, int code, CCmdUI* pUI) override;
     // Connects to the server of Connect-menu entry id (32775..32779); returns 1.
     int Connect(UINT id);
-    // "&Browse Server ...": the chosen server becomes a Connect-menu entry and is connected.
+    // "&Browse Server ...": the chosen server takes the first free Connect-menu entry (or one the
+    // user lets it replace) and is connected.
     void ChooseServer();
     void SyncCutBar();
 
@@ -40,6 +42,9 @@ class CMainFrame : public CFrameWnd {
     bool m_bClearClipboardAtExit = true;
     bool m_bConnected = false;
     bool m_bLiveData = true;
+    // Entries holding a server picked in the chooser (bit n - 1 for entry 32774 + n): no device
+    // of the project, so their connects leave the project file alone.
+    UINT m_nChosenEntries = 0;
 
   protected:
     int OnCreate(CREATESTRUCTA* cs) override;
@@ -82,5 +87,11 @@ class CMainFrame : public CFrameWnd {
     void HandOver();
     void AutoConnect();
     void FillConnectMenu(HMENU connectMenu);
+    bool IsChosenEntry(UINT id) const {
+        return id >= ID_CONNECT_SERVER_FIRST && id <= ID_CONNECT_SERVER_LAST &&
+               ((m_nChosenEntries >> (id - ID_CONNECT_SERVER_FIRST)) & 1);
+    }
+    // The Connect-menu entries in use, each with where it came from.
+    std::vector<TakenEntry> TakenEntries() const;
     bool CreateBars();
 };

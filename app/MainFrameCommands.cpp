@@ -1,10 +1,9 @@
 // The main frame's commands: connection, item list, variables and options.
-#include <algorithm>
-
 #include "app/Globals.h"
 #include "app/MainFrame.h"
 #include "app/ConnectMenu.h"
 #include "app/ItemIdDlg.h"
+#include "app/OpcBrowserApp.h"
 #include "app/ServerChooserDlg.h"
 #include "framework/WinApp.h"
 #include "opc/OpcConnection.h"
@@ -28,9 +27,22 @@ int CMainFrame::Connect(UINT id) {
     }
     g_nServerIndex = (WORD)(id - ID_CONNECT_SERVER1);
     g_pConnection = new OpcConnection;
+    g_pConnection->SetItemSink(g_pItemView);
+    // What the server lacks (no browsing, no values) is said on the status line.
+    g_pConnection->m_showNotice = [this](const std::string& text) { SetMessageText(text.c_str()); };
     Trace("Connect the Server:\"%s\"", name);
-    // A failed connect keeps its object without a server; the next connect replaces it.
-    if (g_pConnection->Open(name, g_nServerIndex + 1) >= 0) {
+    // A server picked in the chooser is no device of the project: device number 0. A failed
+    // connect keeps its object without a server; the next connect replaces it.
+    const int device = IsChosenEntry(id) ? 0 : g_nServerIndex + 1;
+    if (device > 0) {
+        // The file the entry came from, also when the command line was empty (the recent
+        // project): its "ScanTime" is read, and a revised rate offered there and nowhere else.
+        auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
+        g_pConnection->m_projectPath = ProjectPath(app && app->m_lpCmdLine ? app->m_lpCmdLine : "");
+    }
+    // Servers named on the command line have no device section to offer a rate to.
+    g_pConnection->m_bOfferRevisedRate = !m_bServerSwitches;
+    if (g_pConnection->Open(name, device) >= 0) {
         if (m_pBrowseView)
             m_pBrowseView->FillTree();
         m_bConnected = true;
@@ -38,22 +50,42 @@ int CMainFrame::Connect(UINT id) {
     return 1;
 }
 
+std::vector<TakenEntry> CMainFrame::TakenEntries() const {
+    std::vector<TakenEntry> taken;
+    for (UINT id = ID_CONNECT_SERVER_FIRST; id <= ID_CONNECT_SERVER_LAST; ++id) {
+        if (GetMenuState(m_hMenu, id, MF_BYCOMMAND) == static_cast<UINT>(-1))
+            continue;
+        char name[kServerNameMax + 1] = {};
+        GetMenuStringA(m_hMenu, id, name, sizeof(name), MF_BYCOMMAND);
+        const EntryOrigin origin = IsChosenEntry(id)   ? EntryOrigin::Chosen
+                                   : m_bServerSwitches ? EntryOrigin::Switch
+                                                       : EntryOrigin::ProjectDevice;
+        taken.push_back({id, origin, name});
+    }
+    return taken;
+}
+
 void CMainFrame::ChooseServer() {
     CServerChooserDlg dlg(m_hWnd);
     if (dlg.DoModal() != IDOK || dlg.m_entryText.empty())
         return;
-    std::vector<UINT> used;
-    for (UINT id = ID_CONNECT_SERVER_FIRST; id <= ID_CONNECT_SERVER_LAST; ++id) {
-        if (GetMenuState(m_hMenu, id, MF_BYCOMMAND) != static_cast<UINT>(-1))
-            used.push_back(id);
-    }
-    const UINT id = NextServerEntryId(used);
     const std::string name = dlg.m_entryText.substr(0, kServerNameMax);
-    // With all five entries taken the last one gets the new server.
-    if (std::find(used.begin(), used.end(), id) != used.end())
-        ModifyMenuA(m_hMenu, id, MF_BYCOMMAND | MF_STRING, id, name.c_str());
-    else
+    const std::vector<TakenEntry> taken = TakenEntries();
+    std::vector<UINT> used;
+    for (const TakenEntry& entry : taken)
+        used.push_back(entry.id);
+    UINT id = NextServerEntryId(used);
+    if (id) {
         AppendMenuA(GetSubMenu(m_hMenu, kConnectMenuPosition), MF_STRING, id, name.c_str());
+    } else {
+        // All five taken: an entry gives way only when the user names it, never by itself.
+        CReplaceEntryDlg replace(m_hWnd, name, taken);
+        if (replace.DoModal() != IDOK || !replace.m_replacedId)
+            return;
+        id = replace.m_replacedId;
+        ModifyMenuA(m_hMenu, id, MF_BYCOMMAND | MF_STRING, id, name.c_str());
+    }
+    m_nChosenEntries |= 1u << (id - ID_CONNECT_SERVER1);
     Trace("Append MenuItem \"%s\"", name.c_str());
     Connect(id);
 }

@@ -21,7 +21,12 @@ BOOL COpcBrowserApp::InitInstance() {
         return TRUE;
     }
     frame->ShowWindow(SW_SHOW);
+    // The views add their columns and first row while the frame draws nothing: the window then
+    // paints once, complete, instead of again after every column.
+    frame->SendMessage(WM_SETREDRAW, FALSE);
     frame->InitialUpdateFrame();
+    frame->SendMessage(WM_SETREDRAW, TRUE);
+    RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
     UpdateWindow(frame->m_hWnd);
     return TRUE;
 }

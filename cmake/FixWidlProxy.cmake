@@ -4,7 +4,13 @@
 # returned string into a temporary: the caller gets NULL (IOPCServer::GetErrorString,
 # IOPCBrowseServerAddressSpace::GetItemID, IOPCGroupStateMgt::GetState). MIDL points such
 # parameters at the reference pointer; this makes widl's output do the same.
-# Usage: cmake -DFILE=proxy_p.c -P FixWidlProxy.cmake
+# Every such parameter of the IDL must be patched: a widl whose output the patterns no longer
+# match would otherwise build a proxy/stub that loses those strings again, silently.
+# Usage: cmake -DFILE=proxy_p.c -DIDL=<the .idl widl read> -P FixWidlProxy.cmake
+file(READ ${IDL} idl_text)
+# [in, out, string] LPWSTR* (IOPCBrowse's continuation point) gets the same wrong offset.
+string(REGEX MATCHALL "\\[(in,[ \t]*)?out(,[ \t]*string)?\\][ \t\r\n]*LPWSTR[ \t\r\n]*\\*" expected_hits "${idl_text}")
+list(LENGTH expected_hits expected)
 file(READ ${FILE} text)
 set(wrapper_regex "/\\* ([0-9]+) \\([^)\n]*\\) \\*/\n        0x11, 0x14,[^\n]*\n        NdrFcShort\\(0x2\\),\t/\\* Offset= 2 \\(([0-9]+)\\) \\*/")
 string(REGEX MATCHALL "${wrapper_regex}" wrappers "${text}")
@@ -20,5 +26,9 @@ foreach(wrapper IN LISTS wrappers)
     math(EXPR fixed "${fixed} + ${n}")
     string(REGEX REPLACE "${param_regex}" "\\1NdrFcShort(${outer_hex}),\t/* type offset = ${outer} */" text "${text}")
 endforeach()
+if(NOT fixed EQUAL expected)
+    message(FATAL_ERROR "${FILE}: ${fixed} [out] string parameter(s) patched, but ${IDL} declares ${expected} "
+                        "([out] LPWSTR*): widl's output no longer matches the patterns of ${CMAKE_CURRENT_LIST_FILE}")
+endif()
 file(WRITE ${FILE} "${text}")
 message(STATUS "${FILE}: ${fixed} [out] string parameter(s) pointed at their reference pointer")

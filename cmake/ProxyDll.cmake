@@ -21,7 +21,7 @@ function(zz_proxy_dll target idl)
     # HRESULT; the exception handling needs nothing from the compiler or from Wine.
     add_custom_command(OUTPUT ${generated}
         COMMAND ${ZZ_WIDL} -Oif -I${ZZ_IDL_INCLUDE} -h -H ${base}.h -p -P proxy_p.c -u -U proxy_i.c ${idl}
-        COMMAND ${CMAKE_COMMAND} -DFILE=proxy_p.c -P ${CMAKE_SOURCE_DIR}/cmake/FixWidlProxy.cmake
+        COMMAND ${CMAKE_COMMAND} -DFILE=proxy_p.c -DIDL=${idl} -P ${CMAKE_SOURCE_DIR}/cmake/FixWidlProxy.cmake
         COMMAND ${ZZ_WIDL} --dlldata-only --dlldata=dlldata.c proxy
         WORKING_DIRECTORY ${out}
         DEPENDS ${idl} ${CMAKE_SOURCE_DIR}/cmake/FixWidlProxy.cmake

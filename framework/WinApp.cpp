@@ -3,8 +3,6 @@
 #include "framework/CommandTable.h"
 #include "res/resource.h"
 
-#include <shellapi.h>
-
 namespace {
 CWinApp* g_pApp = nullptr;
 MessageBoxHook g_messageBoxHook;
@@ -91,9 +89,16 @@ std::string CWinApp::HelpTarget() const {
 void CWinApp::WinHelp(DWORD data, UINT command) {
     HWND owner = m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr;
     std::string target = HelpTarget();
-    if (target.size() > 4 && target.compare(target.size() - 4, 4, ".htm") == 0)
-        ShellExecuteA(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    else
+    if (target.size() > 4 && target.compare(target.size() - 4, 4, ".htm") == 0) {
+        // shell32 (with shcore and shlwapi) is loaded here, when help is asked for: linked, it
+        // would be loaded at every start for this one call.
+        using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+        HMODULE shell = LoadLibraryA("shell32.dll");
+        auto execute = reinterpret_cast<ShellExecuteFn>(
+            reinterpret_cast<void*>(shell ? GetProcAddress(shell, "ShellExecuteA") : nullptr));
+        if (execute)
+            execute(owner, "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    } else
         ::WinHelpA(owner, m_strHelpFile.c_str(), command, data);
 }
 

@@ -22,6 +22,8 @@ bool IsScalarWithText(VARTYPE type) {
         case VT_UI1:
         case VT_UI2:
         case VT_UI4:
+        case VT_I8:
+        case VT_UI8:
         case VT_BSTR | VT_BYREF:
             return true;
         default:

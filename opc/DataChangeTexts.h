@@ -19,11 +19,12 @@ struct DataChangeText {
 
 // The Value column's text of one value, or false for a type that has none:
 // - VT_BOOL: "On" or "Off";
-// - VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR, VT_I1, VT_UI1, VT_UI2, VT_UI4 and
-//   VT_BSTR | VT_BYREF: the system's text conversion in the user's locale (the first of ValueTexts);
+// - VT_I2, VT_I4, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR, VT_I1, VT_UI1, VT_UI2, VT_UI4, the 64-bit
+//   counters VT_I8 and VT_UI8, and VT_BSTR | VT_BYREF: the system's text conversion in the user's
+//   locale (the first of ValueTexts);
 // - a one-dimensional VT_UI1 array with bHexDump: two upper-case hex digits and a space per byte;
 // - other arrays: the element texts joined by "| " (an empty array gives the empty text);
-// - any other type (VT_EMPTY, VT_ERROR, VT_NULL, VT_I8, VT_DECIMAL, ...): none.
+// - any other type (VT_EMPTY, VT_ERROR, VT_NULL, VT_INT, VT_DECIMAL, ...): none.
 bool ItemValueText(const VARIANT& value, bool bHexDump, std::string* pText);
 
 // One entry per item of the notification, in stream order: header.dwItemCount entries read from

@@ -123,6 +123,17 @@ void OpcAdviseSink::Detach() {
     pDataObject->Release();
 }
 
+void OpcAdviseSink::Abandon() {
+    m_pTarget = nullptr;
+    m_dwDataConnection = m_dwDataTimeConnection = m_dwWriteCompleteConnection = 0;
+    IDataObject* pDataObject = m_pDataObject;
+    m_pDataObject = nullptr;
+    if (pDataObject)
+        pDataObject->Release();
+    // Drops the references the stubs hold for the server; the owner's keeps the sink alive.
+    CoDisconnectObject(static_cast<IAdviseSink*>(this), 0);
+}
+
 HRESULT OpcAdviseSink::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv) {
         return E_POINTER;

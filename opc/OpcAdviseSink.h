@@ -34,6 +34,9 @@ class OpcAdviseSink final : public IAdviseSink {
     // this, sink and group would keep each other alive, and a late notification would reach a
     // target that no longer exists.
     void Detach();
+    // Detach for a server known to be gone: no call goes to it (no DUnadvise). COM's stubs for
+    // the sink are disconnected, so the server's side can neither hold it nor call it any more.
+    void Abandon();
 
     // IUnknown: IUnknown and IAdviseSink only.
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;

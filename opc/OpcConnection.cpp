@@ -2,30 +2,15 @@
 
 #include <cstdio>
 
-#include "app/ConnectMenu.h"
-#include "app/Globals.h"
-#include "app/MainFrame.h"
-#include "app/OpcBrowserApp.h"
-#include "framework/Views.h"
 #include "framework/WinApp.h"
+#include "opc/Da3Browser.h"
 #include "opc/OpcStatusDialog.h"
 #include "opc/ServerText.h"
 #include "trace/Trace.h"
-#include "views/ItemView.h"
 
 namespace {
 const DWORD kDefaultScanTime = 100;
 const OPCHANDLE kClientGroupHandle = 1;
-
-const char* CommandLine() {
-    auto* app = static_cast<COpcBrowserApp*>(AfxGetApp());
-    return app && app->m_lpCmdLine ? app->m_lpCmdLine : "";
-}
-
-bool StartedWithServerSwitches() {
-    auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
-    return frame && frame->m_bServerSwitches;
-}
 
 void SectionName(char* section, int deviceNumber) {
     wsprintfA(section, "device%d", deviceNumber);
@@ -71,9 +56,9 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
     if (FAILED(hr))
         return hr;
 
-    // The file the server entry came from, also when the command line was empty (the recent
-    // project): the revised rate is offered there, and nowhere else.
-    const std::string projectPath = ProjectPath(CommandLine());
+    // The project file the opener named: the revised rate is offered there, and nowhere else. A
+    // server that is no device of the project has no section there to read or write.
+    const std::string projectPath = deviceNumber > 0 ? m_projectPath : std::string();
     const char* project = projectPath.c_str();
     DWORD requested = ReadScanTime(project, deviceNumber);
     DWORD revised = 0;
@@ -87,7 +72,7 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         return hr;
     }
     // Without a project file the answer could not be kept: nothing is asked.
-    if (project[0] && !StartedWithServerSwitches() && revised != requested) {
+    if (project[0] && m_bOfferRevisedRate && revised != requested) {
         char text[512];
         snprintf(text, sizeof(text),
                  "Angeforderte Aktualtisierungsrate: %d\r\nAktualisierungsrate in dem Server: %d\r\n"
@@ -97,17 +82,16 @@ HRESULT OpcConnection::Open(const char* serverText, int deviceNumber) {
         if (AfxMessageBox(text, MB_YESNO | MB_ICONQUESTION) == IDYES)
             WriteScanTime(project, deviceNumber, (int)revised);
     }
+    // Newer servers may lack the DA 1.0 interfaces: their DA 2.0/3.0 counterparts stand in.
     hr = m_link.GetServer()->QueryInterface(__uuidof(IOPCBrowseServerAddressSpace), (void**)&m_pBrowse);
     if (FAILED(hr)) {
         m_pBrowse = nullptr;
-        Close();
-        return hr;
+        OpenDa3Browse();
     }
     hr = m_pItemMgt->QueryInterface(__uuidof(IOPCAsyncIO), (void**)&m_pAsyncIO);
     if (FAILED(hr)) {
-        // Not closed here: the frame treats the connect as failed and replaces the object later.
         m_pAsyncIO = nullptr;
-        return hr;
+        OpenDataCallbacks();
     }
     StartStatusPoll(kStatusPollMs);
     return S_OK;
@@ -203,24 +187,24 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
         if (FAILED(hr))
             return hr;
     }
-    if (!g_pItemView || !m_pItemMgt)
+    if (!m_pItems || !m_pItemMgt)
         return E_FAIL;
-    if (g_pItemView->FindAndSelect(itemId))
+    if (m_pItems->FindAndSelect(itemId))
         return E_FAIL;
     wchar_t empty[] = L"";
     OPCITEMDEF def;
-    const OPCHANDLE handle = g_pItemView->NextClientHandle();
+    const OPCHANDLE handle = m_pItems->NextClientHandle();
     FillItemDef(&def, itemId, handle, empty);
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
     const bool bHeld = m_earlyValues.Open(handle, 1);
-    HRESULT hr = Checked(m_pItemMgt->AddItems(1, &def, &results, &errors));
+    HRESULT hr = CallServer([&] { return m_pItemMgt->AddItems(1, &def, &results, &errors); });
     SysFreeString(def.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
     bool broken = false;
     if (!ReadableAnswer(malloc, hr, results, errors, 1, &broken)) {
         if (broken)
-            g_pItemView->RetireClientHandle();
+            m_pItems->RetireClientHandle();
         ShowEarlyValues(bHeld);
         return FAILED(hr) ? hr : E_FAIL;
     }
@@ -228,23 +212,23 @@ HRESULT OpcConnection::AddItem(const char* itemId) {
     HRESULT itemError = errors ? errors[0] : hr;
     HRESULT result = itemError;
     if (SUCCEEDED(itemError))
-        result = g_pItemView->AddItem(itemId, results[0]);
+        result = m_pItems->AddItem(itemId, results[0]);
     FreeAnswer(malloc, results, errors, 1);
     ShowEarlyValues(bHeld);
     return result;
 }
 
 HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
-    if (!g_pItemView || !m_pItemMgt)
+    if (!m_pItems || !m_pItemMgt)
         return E_FAIL;
-    int base = g_pItemView->NextClientHandle();
+    int base = m_pItems->NextClientHandle();
     if (!m_adviseCookie) {
         HRESULT hr = StartDataChange();
         if (FAILED(hr))
             return hr;
     }
     // IDs already listed select their rows instead.
-    std::vector<std::string> kept = g_pItemView->SelectListed(itemIds);
+    std::vector<std::string> kept = m_pItems->SelectListed(itemIds);
     itemIds = kept;
     if (kept.empty())
         return E_FAIL;
@@ -255,7 +239,7 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     OPCITEMRESULT* results = nullptr;
     HRESULT* errors = nullptr;
     const bool bHeld = m_earlyValues.Open(base, defs.size());
-    HRESULT hr = Checked(m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors));
+    HRESULT hr = CallServer([&] { return m_pItemMgt->AddItems((DWORD)defs.size(), defs.data(), &results, &errors); });
     for (OPCITEMDEF& d : defs)
         SysFreeString(d.szItemID);
     IMalloc* malloc = m_link.GetMalloc();
@@ -265,18 +249,18 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
     bool broken = false;
     if (!ReadableAnswer(malloc, hr, results, errors, kept.size(), &broken)) {
         for (size_t i = 0; broken && i < kept.size(); ++i)
-            g_pItemView->RetireClientHandle();
+            m_pItems->RetireClientHandle();
         ShowEarlyValues(bHeld);
         return FAILED(hr) ? hr : E_FAIL;
     }
     HRESULT result = hr;
-    CRedrawOff quiet(g_pItemView->m_hWnd);
+    HeldRows quiet(m_pItems, true);
     for (size_t i = 0; i < kept.size(); ++i) {
         HRESULT itemError = errors ? errors[i] : hr;
         if (SUCCEEDED(itemError))
-            result = g_pItemView->AddItem(kept[i].c_str(), results[i]);
+            result = m_pItems->AddItem(kept[i].c_str(), results[i]);
         else
-            g_pItemView->RetireClientHandle();  // later rows keep matching their handles
+            m_pItems->RetireClientHandle();  // later rows keep matching their handles
     }
     FreeAnswer(malloc, results, errors, kept.size());
     ShowEarlyValues(bHeld);
@@ -287,7 +271,7 @@ HRESULT OpcConnection::RemoveItem(OPCHANDLE hServer) {
     if (!m_pItemMgt)
         return E_FAIL;
     HRESULT* errors = nullptr;
-    HRESULT hr = Checked(m_pItemMgt->RemoveItems(1, &hServer, &errors));
+    HRESULT hr = CallServer([&] { return m_pItemMgt->RemoveItems(1, &hServer, &errors); });
     if (errors)
         m_link.GetMalloc()->Free(errors);
     return hr;
@@ -301,11 +285,12 @@ HRESULT OpcConnection::Close() {
         m_pAsyncIO = nullptr;
         Trace("Release IOPCAsyncIO");
     }
-    if (m_hGroup && m_link.GetServer()) {
+    // A server known to be gone is not asked: the group goes with it.
+    if (m_hGroup && m_link.GetServer() && !m_bServerLost) {
         m_link.GetServer()->RemoveGroup(m_hGroup, TRUE);
         Trace("Remove Group");
-        m_hGroup = 0;
     }
+    m_hGroup = 0;
     if (m_pItemMgt) {
         m_pItemMgt->Release();
         m_pItemMgt = nullptr;
@@ -315,6 +300,10 @@ HRESULT OpcConnection::Close() {
         m_pBrowse->Release();
         m_pBrowse = nullptr;
         Trace("Release IOPCBrowseServerAddressSpace");
+    }
+    if (m_pBrowse3) {
+        m_pBrowse3.reset();
+        Trace("Release IOPCBrowse");
     }
     if (m_link.GetServer()) {
         Trace("Disconnect from Server");

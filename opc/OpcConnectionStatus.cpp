@@ -1,14 +1,13 @@
 // The server status poll of OpcConnection: a server that has gone (its process killed, its machine
 // unreachable) sends no more notifications, and its rows would go on showing good values. A
-// cheap GetStatus every few seconds finds out, as any failing call does.
+// cheap GetStatus every few seconds finds out, as any failing call does. Servers behind a proxy
+// are polled by StatusPollWorker; the timer here serves servers in this apartment.
 #include <map>
 
-#include "app/Globals.h"
 #include "opc/DiagnosticTexts.h"
 #include "opc/OpcConnection.h"
 #include "opc/TaskMemory.h"
 #include "trace/Trace.h"
-#include "views/ItemView.h"
 
 namespace {
 
@@ -29,6 +28,11 @@ void OpcConnection::StartStatusPoll(UINT intervalMs) {
     StopStatusPoll();
     if (m_bServerLost || !HasServer() || intervalMs == 0)
         return;
+    if (IsProxy(m_link.GetServer()) &&
+        m_pollWorker.Start(m_link.GetServer(), intervalMs, [this](HRESULT hr) { Checked(hr); })) {
+        m_statusPollMs = intervalMs;
+        return;
+    }
     m_statusPollTimer = SetTimer(nullptr, 0, intervalMs, &OpcConnection::OnStatusPollTimer);
     if (!m_statusPollTimer)
         return;  // no timer left: the calls the user makes still tell when the server is gone
@@ -37,13 +41,15 @@ void OpcConnection::StartStatusPoll(UINT intervalMs) {
 }
 
 void OpcConnection::StopStatusPoll() {
+    // A call under way on the poll's thread is not waited for.
+    m_pollWorker.Stop();
+    m_statusPollMs = 0;
     if (!m_statusPollTimer)
         return;
     KillTimer(nullptr, m_statusPollTimer);
     // A tick already queued finds no connection under its id and does nothing.
     PollingConnections().erase(m_statusPollTimer);
     m_statusPollTimer = 0;
-    m_statusPollMs = 0;
 }
 
 void CALLBACK OpcConnection::OnStatusPollTimer(HWND, UINT, UINT_PTR id, DWORD) {
@@ -76,13 +82,14 @@ HRESULT OpcConnection::Checked(HRESULT hr) {
     if (m_bServerLost || !IsServerGone(hr))
         return hr;
     m_bServerLost = true;
+    m_hrLost = hr;
     StopStatusPoll();
     Trace("Connection to Server lost (0x%08lX): all Items not connected", (unsigned long)hr);
-    if (g_pItemView) {
+    if (m_pItems) {
         // The values stay as last seen; their quality says they are no longer current.
         const std::string quality = QualityText(kQualityNotConnected);
-        for (int handle = 0; handle < g_pItemView->NextClientHandle(); ++handle)
-            g_pItemView->SetItemValue(nullptr, quality.c_str(), handle);
+        for (int handle = 0; handle < m_pItems->NextClientHandle(); ++handle)
+            m_pItems->SetItemValue(nullptr, quality.c_str(), handle);
     }
     return hr;
 }

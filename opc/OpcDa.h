@@ -1,8 +1,9 @@
 #pragma once
-// OPC Data Access 1.0A custom interfaces, types and codes, declared by hand from the published
-// standard (MinGW ships none). Binary compatible with real servers of the same bitness: the
-// vtable order, the member layout and the ids below must never change. Header-only, so the program and
-// the simulator DLL share it without linking anything extra.
+// OPC Data Access 1.0A custom interfaces (with the DA 2.0 data callback and DA 3.0 browsing),
+// types and codes, declared by hand from the published standard (MinGW ships none). Binary
+// compatible with real servers of the same bitness: the vtable order, the member layout and the
+// ids below must never change. Header-only, so the program and the simulator DLL share it
+// without linking anything extra.
 #include <windows.h>
 #include <ole2.h>
 #include <objidl.h>
@@ -155,6 +156,37 @@ struct OPCITEMATTRIBUTES {
     VARIANT vEUInfo;
 };
 
+// DA 3.0 browsing (IOPCBrowse): one element per branch or item of a browsed branch.
+enum OPCBROWSEFILTER { OPC_BROWSE_FILTER_ALL = 1, OPC_BROWSE_FILTER_BRANCHES = 2, OPC_BROWSE_FILTER_ITEMS = 3 };
+constexpr DWORD OPC_BROWSE_HASCHILDREN = 0x01;
+constexpr DWORD OPC_BROWSE_ISITEM = 0x02;
+
+struct OPCITEMPROPERTY {
+    VARTYPE vtDataType;
+    WORD wReserved;
+    DWORD dwPropertyID;
+    LPWSTR szItemID;
+    LPWSTR szDescription;
+    VARIANT vValue;
+    HRESULT hrErrorID;
+    DWORD dwReserved;
+};
+
+struct OPCITEMPROPERTIES {
+    HRESULT hrErrorID;
+    DWORD dwNumProperties;
+    OPCITEMPROPERTY* pItemProperties;
+    DWORD dwReserved;
+};
+
+struct OPCBROWSEELEMENT {
+    LPWSTR szName;    // for display only
+    LPWSTR szItemID;  // the fully qualified ID; NULL or "" for none
+    DWORD dwFlagValue;
+    DWORD dwReserved;
+    OPCITEMPROPERTIES ItemProperties;
+};
+
 // Stream headers: packed back to back in the notification's global memory, no padding.
 struct OPCGROUPHEADER {
     DWORD dwSize;
@@ -200,23 +232,31 @@ static_assert(offsetof(OPCSERVERSTATUS, dwServerState) == 24, "OPCSERVERSTATUS l
 static_assert(offsetof(OPCITEMRESULT, dwAccessRights) == 8, "OPCITEMRESULT layout");
 static_assert(offsetof(OPCITEMSTATE, vDataValue) == 16, "OPCITEMSTATE layout");
 #ifdef _WIN64
-static_assert(sizeof(OPCSERVERSTATUS) == 56 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 48,
-              "OPCSERVERSTATUS layout");
+static_assert(sizeof(OPCSERVERSTATUS) == 56 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 48, "OPCSERVERSTATUS layout");
 static_assert(sizeof(OPCITEMDEF) == 48 && offsetof(OPCITEMDEF, vtRequestedDataType) == 40, "OPCITEMDEF layout");
 static_assert(sizeof(OPCITEMRESULT) == 24 && offsetof(OPCITEMRESULT, pBlob) == 16, "OPCITEMRESULT layout");
 static_assert(sizeof(OPCITEMSTATE) == 40, "OPCITEMSTATE layout");
 static_assert(sizeof(OPCITEMATTRIBUTES) == 80 && offsetof(OPCITEMATTRIBUTES, vEUInfo) == 56,
               "OPCITEMATTRIBUTES layout");
 static_assert(sizeof(VARIANT) == 24, "VARIANT images in the stream are 24 bytes");
+static_assert(sizeof(OPCITEMPROPERTY) == 56 && offsetof(OPCITEMPROPERTY, hrErrorID) == 48, "OPCITEMPROPERTY layout");
+static_assert(sizeof(OPCITEMPROPERTIES) == 24 && offsetof(OPCITEMPROPERTIES, dwReserved) == 16,
+              "OPCITEMPROPERTIES layout");
+static_assert(sizeof(OPCBROWSEELEMENT) == 48 && offsetof(OPCBROWSEELEMENT, ItemProperties) == 24,
+              "OPCBROWSEELEMENT layout");
 #else
-static_assert(sizeof(OPCSERVERSTATUS) == 48 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 44,
-              "OPCSERVERSTATUS layout");
+static_assert(sizeof(OPCSERVERSTATUS) == 48 && offsetof(OPCSERVERSTATUS, szVendorInfo) == 44, "OPCSERVERSTATUS layout");
 static_assert(sizeof(OPCITEMDEF) == 28 && offsetof(OPCITEMDEF, vtRequestedDataType) == 24, "OPCITEMDEF layout");
 static_assert(sizeof(OPCITEMRESULT) == 20 && offsetof(OPCITEMRESULT, pBlob) == 16, "OPCITEMRESULT layout");
 static_assert(sizeof(OPCITEMSTATE) == 32, "OPCITEMSTATE layout");
 static_assert(sizeof(OPCITEMATTRIBUTES) == 56 && offsetof(OPCITEMATTRIBUTES, vEUInfo) == 40,
               "OPCITEMATTRIBUTES layout");
 static_assert(sizeof(VARIANT) == 16, "VARIANT images in the stream are 16 bytes");
+static_assert(sizeof(OPCITEMPROPERTY) == 40 && offsetof(OPCITEMPROPERTY, hrErrorID) == 32, "OPCITEMPROPERTY layout");
+static_assert(sizeof(OPCITEMPROPERTIES) == 16 && offsetof(OPCITEMPROPERTIES, dwReserved) == 12,
+              "OPCITEMPROPERTIES layout");
+static_assert(sizeof(OPCBROWSEELEMENT) == 32 && offsetof(OPCBROWSEELEMENT, ItemProperties) == 16,
+              "OPCBROWSEELEMENT layout");
 #endif
 static_assert(sizeof(OPCGROUPHEADER) == 20, "OPCGROUPHEADER layout");
 static_assert(sizeof(OPCITEMHEADER1) == 20 && offsetof(OPCITEMHEADER1, ftTimeStampItem) == 12, "OPCITEMHEADER1 layout");
@@ -377,6 +417,64 @@ struct IOPCShutdown : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE ShutdownRequest(LPCWSTR szReason) = 0;
 };
 ZZ_OPC_DECLARE_IID(IOPCShutdown, 0xF31DFDE1, 0x07B6, 0x11D2, 0xB2, 0xD8, 0x00, 0x60, 0x08, 0x3B, 0xA1, 0xFB)
+
+// DA 2.0 data changes, implemented by the client and advised through the group's
+// IConnectionPointContainer. Every argument is the server's; the client copies what it keeps.
+struct IOPCDataCallback : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE OnDataChange(DWORD dwTransid,
+                                                   OPCHANDLE hGroup,
+                                                   HRESULT hrMasterquality,
+                                                   HRESULT hrMastererror,
+                                                   DWORD dwCount,
+                                                   OPCHANDLE* phClientItems,
+                                                   VARIANT* pvValues,
+                                                   WORD* pwQualities,
+                                                   FILETIME* pftTimeStamps,
+                                                   HRESULT* pErrors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnReadComplete(DWORD dwTransid,
+                                                     OPCHANDLE hGroup,
+                                                     HRESULT hrMasterquality,
+                                                     HRESULT hrMastererror,
+                                                     DWORD dwCount,
+                                                     OPCHANDLE* phClientItems,
+                                                     VARIANT* pvValues,
+                                                     WORD* pwQualities,
+                                                     FILETIME* pftTimeStamps,
+                                                     HRESULT* pErrors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnWriteComplete(DWORD dwTransid,
+                                                      OPCHANDLE hGroup,
+                                                      HRESULT hrMastererr,
+                                                      DWORD dwCount,
+                                                      OPCHANDLE* pClienthandles,
+                                                      HRESULT* pErrors) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnCancelComplete(DWORD dwTransid, OPCHANDLE hGroup) = 0;
+};
+ZZ_OPC_DECLARE_IID(IOPCDataCallback, 0x39C13A70, 0x011E, 0x11D0, 0x96, 0x75, 0x00, 0x20, 0xAF, 0xD8, 0xAD, 0xB3)
+
+// DA 3.0 browsing: the server object, one branch per call. The client frees every element's
+// strings and properties, the element array and the final continuation point.
+struct IOPCBrowse : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetProperties(DWORD dwItemCount,
+                                                    LPWSTR* pszItemIDs,
+                                                    BOOL bReturnPropertyValues,
+                                                    DWORD dwPropertyCount,
+                                                    DWORD* pdwPropertyIDs,
+                                                    OPCITEMPROPERTIES** ppItemProperties) = 0;
+    virtual HRESULT STDMETHODCALLTYPE Browse(LPWSTR szItemID,
+                                             LPWSTR* pszContinuationPoint,
+                                             DWORD dwMaxElementsReturned,
+                                             OPCBROWSEFILTER dwBrowseFilter,
+                                             LPWSTR szElementNameFilter,
+                                             LPWSTR szVendorFilter,
+                                             BOOL bReturnAllProperties,
+                                             BOOL bReturnPropertyValues,
+                                             DWORD dwPropertyCount,
+                                             DWORD* pdwPropertyIDs,
+                                             BOOL* pbMoreElements,
+                                             DWORD* pdwCount,
+                                             OPCBROWSEELEMENT** ppBrowseElements) = 0;
+};
+ZZ_OPC_DECLARE_IID(IOPCBrowse, 0x39227004, 0xA18F, 0x4B57, 0x8B, 0x0A, 0x52, 0x35, 0x67, 0x0F, 0x44, 0x68)
 
 // Implemented by the OPC server enumerator (CLSID_OpcServerList) on the server's machine.
 struct IOPCServerList : public IUnknown {

@@ -141,5 +141,5 @@ UINT NextServerEntryId(const std::vector<UINT>& usedIds) {
             return id;
         }
     }
-    return ID_CONNECT_SERVER_LAST;
+    return 0;
 }

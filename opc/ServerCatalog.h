@@ -25,6 +25,6 @@ void SortCatalog(std::vector<CatalogServer>* servers);
 // (blanks around the host name do not count).
 std::string CatalogEntryText(const std::string& host, const std::string& progId);
 
-// The command id for a newly chosen server: the first of 32775..32779 not in use, or the last
-// one when all five are taken.
+// The command id for a newly chosen server: the first of 32775..32779 not in use; 0 when all
+// five are taken (the user then says which entry gives way).
 UINT NextServerEntryId(const std::vector<UINT>& usedIds);

@@ -8,13 +8,13 @@
 
 namespace {
 
-// The stream holds memory images of the server's process, which has this program's bitness.
-constexpr size_t kImageBytes = sizeof(VARIANT);
-constexpr size_t kDescriptorBytes = sizeof(SAFEARRAY);           // one bound
-constexpr size_t kBoundOffset = offsetof(SAFEARRAY, rgsabound);  // element count, then lower bound
 constexpr size_t kBoundBytes = 8;
 constexpr size_t kLengthBytes = 4;
 constexpr size_t kTerminatorBytes = 2;
+
+static_assert(kNativeStreamLayout.imageBytes == sizeof(VARIANT), "our own VARIANT image");
+static_assert(kNativeStreamLayout.descriptorBytes == sizeof(SAFEARRAY), "our own one-bound descriptor");
+static_assert(kNativeStreamLayout.boundOffset == offsetof(SAFEARRAY, rgsabound), "our own bound");
 
 struct SafeArrayDestroyer {
     void operator()(SAFEARRAY* p) const { SafeArrayDestroy(p); }
@@ -55,8 +55,11 @@ size_t PlainElementSize(VARTYPE type) {
 namespace {
 
 // Reads L, the characters and the terminator. With bNullWhenEmpty an L of 0 gives a null BSTR.
+// With pOut null the string is only stepped over.
 bool ReadBstr(StreamReader& reader, bool bNullWhenEmpty, BSTR* pOut) {
-    *pOut = nullptr;
+    if (pOut) {
+        *pOut = nullptr;
+    }
     const DWORD bytes = reader.U32();
     // The characters and their terminator must both lie inside the block.
     if (!reader.IsOk() || bytes > reader.Left() || reader.Left() - bytes < kTerminatorBytes) {
@@ -65,7 +68,7 @@ bool ReadBstr(StreamReader& reader, bool bNullWhenEmpty, BSTR* pOut) {
     }
     const BYTE* pChars = reader.Pos();
     reader.Skip(bytes + kTerminatorBytes);
-    if (bytes == 0 && bNullWhenEmpty) {
+    if (!pOut || (bytes == 0 && bNullWhenEmpty)) {
         return true;
     }
     // Unaligned UTF-16: the zero character is found byte-wise and the text copied with memcpy.
@@ -83,14 +86,29 @@ bool ReadBstr(StreamReader& reader, bool bNullWhenEmpty, BSTR* pOut) {
     return true;
 }
 
-bool ReadValue(VARIANT* pDest, StreamReader& reader, int depth);
+// One value's walk in one layout; without a destination it only measures.
+class ValueReader {
+  public:
+    ValueReader(StreamReader& reader, const StreamLayout& layout) : m_reader(reader), m_layout(layout) {}
+    bool Read(VARIANT* pDest, int depth);
 
-bool FillArray(void* pData, VARTYPE elementType, ULONG count, StreamReader& reader, int depth) {
+  private:
+    bool FillArray(void* pData, VARTYPE elementType, ULONG count, int depth);
+    bool ReadArray(VARTYPE type, int depth, VARIANT* pDest);
+
+    StreamReader& m_reader;
+    const StreamLayout& m_layout;
+};
+
+// With pData null the elements are only stepped over.
+bool ValueReader::FillArray(void* pData, VARTYPE elementType, ULONG count, int depth) {
     if (elementType == VT_BSTR) {
         BSTR* pTexts = static_cast<BSTR*>(pData);
-        std::fill(pTexts, pTexts + count, nullptr);
+        if (pTexts) {
+            std::fill(pTexts, pTexts + count, nullptr);
+        }
         for (ULONG i = 0; i < count; ++i) {
-            if (!ReadBstr(reader, false, &pTexts[i])) {
+            if (!ReadBstr(m_reader, false, pTexts ? &pTexts[i] : nullptr)) {
                 return false;
             }
         }
@@ -98,26 +116,27 @@ bool FillArray(void* pData, VARTYPE elementType, ULONG count, StreamReader& read
     }
     if (elementType == VT_VARIANT) {
         VARIANT* pValues = static_cast<VARIANT*>(pData);
-        for (ULONG i = 0; i < count; ++i) {
+        for (ULONG i = 0; pValues && i < count; ++i) {
             VariantInit(&pValues[i]);
         }
         for (ULONG i = 0; i < count; ++i) {
-            if (!ReadValue(&pValues[i], reader, depth + 1)) {
+            if (!Read(pValues ? &pValues[i] : nullptr, depth + 1)) {
                 return false;
             }
         }
         return true;
     }
-    return reader.Read(pData, count * PlainElementSize(elementType));
+    const size_t bytes = count * PlainElementSize(elementType);
+    return pData ? m_reader.Read(pData, bytes) : m_reader.Skip(bytes);
 }
 
-bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
+bool ValueReader::ReadArray(VARTYPE type, int depth, VARIANT* pDest) {
     const VARTYPE elementType = static_cast<VARTYPE>(type & ~VT_ARRAY);
-    const BYTE* pDescriptor = reader.Bytes(kDescriptorBytes);
+    const BYTE* pDescriptor = m_reader.Bytes(m_layout.descriptorBytes);
     if (!pDescriptor) {
         return false;
     }
-    StreamReader bound(pDescriptor + kBoundOffset, kBoundBytes);
+    StreamReader bound(pDescriptor + m_layout.boundOffset, kBoundBytes);
     const ULONG count = bound.U32();
     const LONG lower = bound.I32();
 
@@ -129,13 +148,16 @@ bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
         if (depth >= kStreamValueMaxDepth) {
             return false;
         }
-        minElementBytes = kImageBytes;
+        minElementBytes = m_layout.imageBytes;
     }
-    if (minElementBytes == 0 || count > reader.Left() / minElementBytes) {
+    if (minElementBytes == 0 || count > m_reader.Left() / minElementBytes) {
         return false;
     }
     if (count != 0 && static_cast<long long>(lower) + count - 1 > LONG_MAX) {
         return false;
+    }
+    if (!pDest) {
+        return FillArray(nullptr, elementType, count, depth);
     }
 
     UniqueSafeArray array(SafeArrayCreateVector(elementType, lower, count));
@@ -151,7 +173,7 @@ bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
         if (FAILED(SafeArrayAccessData(array.get(), &pData))) {
             return false;
         }
-        const bool filled = FillArray(pData, elementType, count, reader, depth);
+        const bool filled = FillArray(pData, elementType, count, depth);
         SafeArrayUnaccessData(array.get());
         if (!filled) {
             return false;  // destroying the array frees the elements built so far
@@ -163,29 +185,38 @@ bool ReadArray(VARTYPE type, StreamReader& reader, int depth, VARIANT* pDest) {
 }
 
 // Writes *pDest only once the value is complete, so a failure leaves it VT_EMPTY.
-bool ReadValue(VARIANT* pDest, StreamReader& reader, int depth) {
-    VARIANT image;
-    if (!reader.Read(&image, kImageBytes)) {
+bool ValueReader::Read(VARIANT* pDest, int depth) {
+    const BYTE* pImage = m_reader.Bytes(m_layout.imageBytes);
+    if (!pImage) {
         return false;
     }
+    // Type, reserved words and the 8 value bytes lie alike in both layouts; a DECIMAL fills the
+    // first 16 bytes of either.
+    VARIANT image;
+    std::memset(&image, 0, sizeof(image));
+    std::memcpy(&image, pImage, std::min(m_layout.imageBytes, sizeof(image)));
     const VARTYPE type = image.vt;
     if (type & VT_BYREF) {
-        return false;
+        // A reference is a pointer of the server's process: the item arrives empty. What would
+        // follow a referenced array is not defined, so that fails the value.
+        return (type & VT_ARRAY) == 0;
     }
     if (type & VT_ARRAY) {
-        return ReadArray(type, reader, depth, pDest);
+        return ReadArray(type, depth, pDest);
     }
     if (type == VT_BSTR) {
         BSTR text = nullptr;
-        if (!ReadBstr(reader, true, &text)) {
+        if (!ReadBstr(m_reader, true, pDest ? &text : nullptr)) {
             return false;
         }
-        pDest->vt = VT_BSTR;
-        pDest->bstrVal = text;
+        if (pDest) {
+            pDest->vt = VT_BSTR;
+            pDest->bstrVal = text;
+        }
         return true;
     }
-    if (type == VT_EMPTY || type == VT_NULL || PlainElementSize(type) != 0) {
-        std::memcpy(pDest, &image, kImageBytes);
+    if (pDest && (type == VT_EMPTY || type == VT_NULL || PlainElementSize(type) != 0)) {
+        std::memcpy(pDest, &image, sizeof(image));
     }
     // Any other type keeps the VT_EMPTY it came with: interface and record bytes are pointers of
     // the server's process, which clearing would follow, and a bare VT_VARIANT is no value at all.
@@ -195,9 +226,9 @@ bool ReadValue(VARIANT* pDest, StreamReader& reader, int depth) {
 
 }  // namespace
 
-long ReadStreamValue(VARIANT* pDest, StreamReader& reader) {
+long ReadStreamValue(VARIANT* pDest, StreamReader& reader, const StreamLayout& layout) {
     const BYTE* pStart = reader.Pos();
-    if (!reader.IsOk() || !ReadValue(pDest, reader, 0)) {
+    if (!reader.IsOk() || !ValueReader(reader, layout).Read(pDest, 0)) {
         reader.Fail();
         return -1;
     }

@@ -69,7 +69,10 @@ struct SimConfig {
     bool bEndlessBrowse = false;            // browse enumerators never end
     bool bGarbageBrowse = false;            // browse enumerators end in garbage
     bool bPadValues = false;                // each stream value starts at a multiple of 8 bytes
+    bool bForeignLayout = false;            // stream images as a process of the other bitness has them
     bool bEarlyValues = false;              // AddItems sends the first values before it answers
+    bool bDa2Callbacks = false;             // groups offer IConnectionPointContainer for IOPCDataCallback
+    DWORD da3BrowsePage = 0;                // elements per IOPCBrowse::Browse answer; 0: no IOPCBrowse
     // AddItems answers S_OK but with "null" arrays, "short" arrays (one entry whatever the
     // count) or "noerrors" (results without the error array); empty: correct answers.
     std::string brokenAddItems;

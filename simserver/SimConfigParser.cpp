@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "simserver/SimInterfaceWords.h"
 #include "simserver/SimText.h"
 #include "simserver/SimTokenizer.h"
 
@@ -35,7 +36,9 @@ const SwitchWord kSwitchWords[] = {
     {"endless_browse", &SimConfig::bEndlessBrowse, true},
     {"garbage_browse", &SimConfig::bGarbageBrowse, true},
     {"pad_values", &SimConfig::bPadValues, true},
+    {"foreign_layout", &SimConfig::bForeignLayout, true},
     {"early_values", &SimConfig::bEarlyValues, true},
+    {"da2_callbacks", &SimConfig::bDa2Callbacks, true},
 };
 
 const NamedType kTypes[] = {
@@ -85,8 +88,6 @@ const NamedState kStates[] = {
     {"running", OPC_STATUS_RUNNING},     {"failed", OPC_STATUS_FAILED}, {"noconfig", OPC_STATUS_NOCONFIG},
     {"suspended", OPC_STATUS_SUSPENDED}, {"test", OPC_STATUS_TEST},
 };
-
-const char* const kInterfaces[] = {"browse", "common", "asyncio", "syncio", "itemmgt", "dataobject", "groupstatemgt"};
 
 std::string Lower(std::string text) {
     for (char& c : text) {
@@ -232,6 +233,10 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         m_pConfig->*pSwitch->flag = pSwitch->value;
         return true;
     }
+    if (IsInterfaceWord(keyword)) {
+        const std::string error = ParseInterfaceWords(words, m_pConfig);
+        return error.empty() || Fail(error);
+    }
     if (keyword == "organization" || keyword == "organisation") {
         std::string kind = n == 2 ? Lower(words[1]) : std::string();
         if (kind != "hierarchical" && kind != "flat") {
@@ -254,16 +259,6 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         }
         m_pConfig->rejects[Utf8ToWide(words[1])] = hr;
         return true;
-    }
-    if (keyword == "withhold" && n == 2) {
-        std::string name = Lower(words[1]);
-        for (const char* known : kInterfaces) {
-            if (name == known) {
-                m_pConfig->withheld.insert(name);
-                return true;
-            }
-        }
-        return Fail("unknown interface \"" + words[1] + "\" to withhold");
     }
     if (keyword == "getstatus" && n == 2 && Lower(words[1]) == "fail") {
         m_pConfig->fails["getstatus"] = E_FAIL;
@@ -296,9 +291,8 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         return true;
     }
     *pHandled = keyword == "organization" || keyword == "vendor" || keyword == "revise_rate" || keyword == "reject" ||
-                keyword == "withhold" || keyword == "getstatus" || keyword == "fail" || keyword == "slow" ||
-                keyword == "call_delay_ms" || keyword == "fail_browse_down" || keyword == "broken_additems" ||
-                pSwitch != nullptr;
+                keyword == "getstatus" || keyword == "fail" || keyword == "slow" || keyword == "call_delay_ms" ||
+                keyword == "fail_browse_down" || keyword == "broken_additems" || pSwitch != nullptr;
     return Fail("wrong number of words for \"" + words[0] + "\"");
 }
 

@@ -20,6 +20,8 @@ std::vector<SimGroup*>& Registry() {
 }
 
 DWORD g_nextTransaction = 1;
+// SendItems' connection number for the IOPCDataCallback sink (DAdvise numbers start at 1).
+const DWORD kCallbackConnection = 0;
 
 }  // namespace
 
@@ -47,7 +49,15 @@ SimGroup::SimGroup(SimServer* pServer,
                    std::shared_ptr<const SimConfig> config,
                    OPCHANDLE hServerGroup,
                    const SimGroupState& state)
-    : m_pServer(pServer), m_config(config), m_hServerGroup(hServerGroup), m_state(state), m_items(config) {
+    : m_pServer(pServer),
+      m_config(config),
+      m_hServerGroup(hServerGroup),
+      m_state(state),
+      m_items(config),
+      m_dataPoint(static_cast<IOPCItemMgt*>(this), config, hServerGroup, [this] {
+          UpdateTimer();
+          m_window.Wake();
+      }) {
     // Without the window the group still works, it just never notifies.
     m_window.Create(this);
     Registry().push_back(this);
@@ -81,6 +91,8 @@ STDMETHODIMP SimGroup::QueryInterface(REFIID riid, void** ppv) {
     } else if (IsEqualIID(riid, IID_IDataObject)) {
         withheld = "dataobject";
         *ppv = static_cast<IDataObject*>(this);
+    } else if (IsEqualIID(riid, IID_IConnectionPointContainer) && m_config->bDa2Callbacks) {
+        *ppv = static_cast<IConnectionPointContainer*>(&m_dataPoint);
     }
     if (*ppv && withheld && Withholds(withheld)) {
         SimLog::Write("QueryInterface group=%lu %s -> withheld", m_hServerGroup, withheld);
@@ -113,6 +125,7 @@ void SimGroup::MarkRemoved() {
     m_bRemoved = true;
     m_transactions.clear();
     m_sinks.ReleaseAll();
+    m_dataPoint.ReleaseSink();
     UpdateTimer();
 }
 
@@ -133,7 +146,7 @@ void SimGroup::CopyItemsFrom(SimGroup& source) {
 }
 
 void SimGroup::UpdateTimer() {
-    UINT rate = (!m_bRemoved && m_state.bActive && m_sinks.HasDataConnection()) ? m_state.updateRate : 0;
+    UINT rate = (!m_bRemoved && m_state.bActive && Subscribed()) ? m_state.updateRate : 0;
     if (rate == m_timerRate) {
         return;
     }
@@ -179,13 +192,7 @@ void SimGroup::SendDue(bool bTicked) {
     // the client can call in (add or activate items) while a notification is on its way, and the
     // marks of those items must survive for the notification their own call asks for.
     std::vector<std::pair<DWORD, std::vector<OPCHANDLE>>> due;
-    for (DWORD dwConnection : m_sinks.Connections()) {
-        SimAdviseConnection* connection = m_sinks.Find(dwConnection);
-        if (!connection || connection->cfFormat == SimAdviseSinks::WriteCompleteFormat()) {
-            continue;
-        }
-        bool bFull = connection->bNeedsFull;
-        connection->bNeedsFull = false;
+    auto addDue = [&](DWORD dwConnection, bool bFull) {
         std::vector<OPCHANDLE> handles;
         for (SimGroupItem* item : m_items.Items()) {
             if (item->bActive && (bFull || item->bPendingInitial || (bTicked && item->bChanged))) {
@@ -193,6 +200,17 @@ void SimGroup::SendDue(bool bTicked) {
             }
         }
         due.emplace_back(dwConnection, std::move(handles));
+    };
+    for (DWORD dwConnection : m_sinks.Connections()) {
+        SimAdviseConnection* connection = m_sinks.Find(dwConnection);
+        if (!connection || connection->cfFormat == SimAdviseSinks::WriteCompleteFormat()) {
+            continue;
+        }
+        addDue(dwConnection, connection->bNeedsFull);
+        connection->bNeedsFull = false;
+    }
+    if (m_dataPoint.IsConnected()) {
+        addDue(kCallbackConnection, m_dataPoint.TakeNeedsFull());
     }
     m_items.ClearMarks();
     // By handle: a callback may also have removed items.
@@ -225,7 +243,7 @@ void SimGroup::SendTransaction(const Transaction& transaction) {
 
 HRESULT SimGroup::SendItems(DWORD dwConnection, DWORD dwTransactionID, const std::vector<SimGroupItem*>& items) {
     SimAdviseConnection* connection = m_sinks.Find(dwConnection);
-    if (!connection) {
+    if (!connection && dwConnection != kCallbackConnection) {
         return CONNECT_E_NOCONNECTION;
     }
     std::vector<VARIANT> values(items.size());
@@ -236,10 +254,18 @@ HRESULT SimGroup::SendItems(DWORD dwConnection, DWORD dwTransactionID, const std
         m_items.ReadValue(*items[i], &values[i], &quality);  // a failure is sent as BAD quality
         entries.push_back({items[i]->hClient, quality, items[i]->ftChanged, &values[i]});
     }
+    if (!connection) {
+        HRESULT hr = m_dataPoint.Send(m_state.hClientGroup, dwTransactionID, entries);
+        for (VARIANT& value : values) {
+            VariantClear(&value);
+        }
+        return hr;
+    }
     CLIPFORMAT cfFormat = connection->cfFormat;
     bool bWithTime = cfFormat == SimAdviseSinks::DataTimeFormat();
     std::vector<BYTE> stream = SimStreamWriter::DataStream(bWithTime, m_state.hClientGroup, dwTransactionID, entries,
-                                                           m_config->bPadValues ? kPaddedValueAlignment : 1);
+                                                           m_config->bPadValues ? kPaddedValueAlignment : 1,
+                                                           m_config->bForeignLayout != (sizeof(void*) == 8));
     for (VARIANT& value : values) {
         VariantClear(&value);
     }
@@ -375,7 +401,7 @@ STDMETHODIMP SimGroup::AddItems(DWORD dwCount,
     }
     // New items get their first values promptly rather than at the next tick; with early_values
     // even before the answer, as a server that notifies from threads of its own can deliver them.
-    if (SUCCEEDED(hr) && m_sinks.HasDataConnection()) {
+    if (SUCCEEDED(hr) && Subscribed()) {
         if (m_config->bEarlyValues) {
             SendDue(false);
         } else {

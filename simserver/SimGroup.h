@@ -1,7 +1,8 @@
 #pragma once
 // The OPC group object: items, state, synchronous and DA 1.0 asynchronous I/O, and the data-change
-// subscription through IDataObject. Notifications go out from a window timer on the creating
-// (client's) thread at the group's update rate; a posted wake-up sends the first values promptly.
+// subscription through IDataObject (or, with da2_callbacks, through IOPCDataCallback). Notifications go out from a
+// window timer on the creating (client's) thread at the group's update rate; a posted wake-up sends the first values
+// promptly.
 #include <windows.h>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "opc/OpcDa.h"
 #include "simserver/SimAdviseSinks.h"
+#include "simserver/SimDataPoint.h"
 #include "simserver/SimItemTable.h"
 #include "simserver/SimModule.h"
 #include "simserver/SimNotifyWindow.h"
@@ -155,6 +157,8 @@ class SimGroup final : public IOPCItemMgt,
     void SendTransaction(const Transaction& transaction);
     HRESULT SendItems(DWORD dwConnection, DWORD dwTransactionID, const std::vector<SimGroupItem*>& items);
     bool Withholds(const char* keyword) const { return m_config->Withholds(keyword); }
+    // A data advise or an IOPCDataCallback sink is there to notify.
+    bool Subscribed() const { return m_sinks.HasDataConnection() || m_dataPoint.IsConnected(); }
     // E_FAIL once removed; otherwise the configured delay and failure of the method.
     HRESULT Enter(const char* method) const;
     // Spoils a correct AddItems answer as the config's broken_additems says.
@@ -176,6 +180,7 @@ class SimGroup final : public IOPCItemMgt,
     bool m_bRemoved = false;
     SimItemTable m_items;
     SimAdviseSinks m_sinks;
+    SimDataPoint m_dataPoint;  // offered with da2_callbacks
     SimNotifyWindow m_window;
     UINT m_timerRate = 0;  // rate the timer runs at; 0 = stopped
     std::vector<Transaction> m_transactions;

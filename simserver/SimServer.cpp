@@ -56,7 +56,8 @@ HRESULT SimServer::Create(std::shared_ptr<const SimConfig> config, REFIID riid, 
     return hr;
 }
 
-SimServer::SimServer(std::shared_ptr<const SimConfig> config) : m_config(config), m_browser(config) {
+SimServer::SimServer(std::shared_ptr<const SimConfig> config)
+    : m_config(config), m_browser(config), m_browse3(static_cast<IOPCServer*>(this), config) {
     GetSystemTimeAsFileTime(&m_ftStart);
 }
 
@@ -82,6 +83,8 @@ STDMETHODIMP SimServer::QueryInterface(REFIID riid, void** ppv) {
     } else if (IsEqualIID(riid, IID_IOPCCommon)) {
         withheld = "common";
         *ppv = static_cast<IOPCCommon*>(this);
+    } else if (IsEqualIID(riid, IID_IOPCBrowse) && m_config->da3BrowsePage) {
+        *ppv = static_cast<IOPCBrowse*>(&m_browse3);
     }
     if (*ppv && withheld && m_config->Withholds(withheld)) {
         SimLog::Write("QueryInterface server %s -> withheld", withheld);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "opc/OpcDa.h"
+#include "simserver/SimBrowse3.h"
 #include "simserver/SimBrowser.h"
 #include "simserver/SimConfig.h"
 #include "simserver/SimModule.h"
@@ -77,6 +78,7 @@ class SimServer final : public IOPCServer, public IOPCBrowseServerAddressSpace, 
     LONG m_cRef = 1;
     std::shared_ptr<const SimConfig> m_config;
     SimBrowser m_browser;
+    SimBrowse3 m_browse3;  // offered with da3_browse
     std::vector<SimGroup*> m_groups;
     DWORD m_statusPolls = 0;
     FILETIME m_ftStart = {};

@@ -21,14 +21,20 @@ void SimStreamWriter::PutString(BSTR text) {
     Put(&terminator, sizeof(terminator));
 }
 
-void SimStreamWriter::PutValue(const VARIANT& value) {
-    VARIANT image;
-    memcpy(&image, &value, sizeof(image));
+void SimStreamWriter::PutImage(const VARIANT& value) {
+    // Type, reserved words and 8 value bytes (a DECIMAL: 16 bytes) lie alike in both bitnesses;
+    // the rest of a 64-bit image holds nothing for these types.
+    BYTE image[24] = {};
+    memcpy(image, &value, 16);
     // Pointers mean nothing to the reader; zero them so streams are reproducible.
     if (V_VT(&value) == VT_BSTR || (V_VT(&value) & VT_ARRAY)) {
-        V_BSTR(&image) = nullptr;
+        memset(image + 8, 0, 8);
     }
-    Put(&image, sizeof(image));
+    Put(image, ImageBytes());
+}
+
+void SimStreamWriter::PutValue(const VARIANT& value) {
+    PutImage(value);
     if (V_VT(&value) & VT_ARRAY) {
         PutArray(value);
     } else if (V_VT(&value) == VT_BSTR) {
@@ -38,32 +44,34 @@ void SimStreamWriter::PutValue(const VARIANT& value) {
 
 void SimStreamWriter::PutArray(const VARIANT& value) {
     SAFEARRAY* array = V_ARRAY(&value);
-    SAFEARRAY descriptor = {};
+    const VARTYPE element = static_cast<VARTYPE>(V_VT(&value) & ~VT_ARRAY);
+    // The one-bound descriptor: cDims (only one-dimensional arrays exist in the stream),
+    // fFeatures, cbElements, then cLocks and the data pointer as 0, then the bound (24 bytes on
+    // 32-bit with the bound at 16; 32 on 64-bit with the bound at 24).
+    BYTE descriptor[32] = {};
+    const USHORT dims = 1;
+    memcpy(descriptor, &dims, sizeof(dims));
     LONG count = 0;
     if (array) {
-        descriptor.fFeatures = array->fFeatures;
-        descriptor.cbElements = array->cbElements;
-        descriptor.rgsabound[0] = array->rgsabound[0];
+        const ULONG elementBytes = element == VT_VARIANT ? static_cast<ULONG>(ImageBytes()) : array->cbElements;
+        memcpy(descriptor + 2, &array->fFeatures, sizeof(array->fFeatures));
+        memcpy(descriptor + 4, &elementBytes, sizeof(elementBytes));
+        memcpy(descriptor + (m_b64 ? 24 : 16), &array->rgsabound[0], sizeof(SAFEARRAYBOUND));
         count = static_cast<LONG>(array->rgsabound[0].cElements);
     }
-    descriptor.cDims = 1;  // only one-dimensional arrays exist in the stream
-    // The descriptor as this process lays it out (24 bytes on 32-bit, 32 on 64-bit).
-    static_assert(sizeof(SAFEARRAY) == (sizeof(void*) == 4 ? 24 : 32), "one-bound SAFEARRAY descriptor");
-    Put(&descriptor, sizeof(descriptor));
-    if (!array || count == 0) {
-        return;
-    }
-    VARTYPE element = static_cast<VARTYPE>(V_VT(&value) & ~VT_ARRAY);
+    Put(descriptor, m_b64 ? 32 : 24);
     void* data = nullptr;
-    if (FAILED(SafeArrayAccessData(array, &data))) {
+    if (!array || count == 0 || FAILED(SafeArrayAccessData(array, &data))) {
         return;
     }
-    if (element == VT_BSTR) {
-        for (LONG i = 0; i < count; ++i) {
-            PutString(static_cast<BSTR*>(data)[i]);
-        }
-    } else {
-        // VARIANT elements go out as raw images of this process, as other servers write them.
+    for (LONG i = 0; i < count && element == VT_BSTR; ++i) {
+        PutString(static_cast<BSTR*>(data)[i]);
+    }
+    // VARIANT elements go out as bare images, as other servers write them.
+    for (LONG i = 0; i < count && element == VT_VARIANT; ++i) {
+        PutImage(static_cast<VARIANT*>(data)[i]);
+    }
+    if (element != VT_BSTR && element != VT_VARIANT) {
         Put(data, static_cast<size_t>(count) * array->cbElements);
     }
     SafeArrayUnaccessData(array);
@@ -73,12 +81,13 @@ std::vector<BYTE> SimStreamWriter::DataStream(bool bWithTime,
                                               OPCHANDLE hClientGroup,
                                               DWORD dwTransactionID,
                                               const std::vector<SimStreamItem>& items,
-                                              size_t valueAlignment) {
+                                              size_t valueAlignment,
+                                              bool b64) {
     std::vector<BYTE> values;
     std::vector<DWORD> offsets;
     const size_t headerSize = bWithTime ? sizeof(OPCITEMHEADER1) : sizeof(OPCITEMHEADER2);
     const size_t valuesStart = sizeof(OPCGROUPHEADER) + items.size() * headerSize;
-    SimStreamWriter valueWriter(&values);
+    SimStreamWriter valueWriter(&values, b64);
     HRESULT hrStatus = S_OK;
     for (const SimStreamItem& item : items) {
         if (valueAlignment > 1) {
@@ -93,7 +102,7 @@ std::vector<BYTE> SimStreamWriter::DataStream(bool bWithTime,
     }
     std::vector<BYTE> stream;
     stream.reserve(valuesStart + values.size());
-    SimStreamWriter writer(&stream);
+    SimStreamWriter writer(&stream, b64);
     OPCGROUPHEADER header = {static_cast<DWORD>(valuesStart + values.size()), static_cast<DWORD>(items.size()),
                              hClientGroup, dwTransactionID, hrStatus};
     writer.Put(&header, sizeof(header));
@@ -114,7 +123,7 @@ std::vector<BYTE> SimStreamWriter::WriteCompleteStream(OPCHANDLE hClientGroup,
                                                        DWORD dwTransactionID,
                                                        const std::vector<OPCITEMHEADERWRITE>& items) {
     std::vector<BYTE> stream;
-    SimStreamWriter writer(&stream);
+    SimStreamWriter writer(&stream, false);
     HRESULT hrStatus = S_OK;
     for (const OPCITEMHEADERWRITE& item : items) {
         if (item.dwError != S_OK) {

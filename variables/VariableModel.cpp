@@ -43,6 +43,28 @@ void VariableModel::RollbackCounters() {
     }
 }
 
+void VariableModel::RenamePending(const std::vector<std::pair<int, std::string>>& names) {
+    if (m_pendingCount == 0) {
+        return;
+    }
+    m_naming.Rollback();
+    // Every old name leaves the index before the first new one is made: renamed one at a time, a
+    // row would be numbered against another row's name of the previous cut, so the names would
+    // depend on how the user moved the slider.
+    for (const auto& n : names) {
+        if (IsPending(n.first)) {
+            m_names.Remove(m_rows[static_cast<size_t>(n.first)].name);
+        }
+    }
+    for (const auto& n : names) {
+        if (IsPending(n.first)) {
+            std::string& current = m_rows[static_cast<size_t>(n.first)].name;
+            current = MakeUniqueName(n.second);
+            m_names.Add(current);
+        }
+    }
+}
+
 int VariableModel::RenameVariable(const std::string& name, int row) {
     // Only the preview is re-cut; a committed row keeps the name it was accepted under.
     if (!IsPending(row)) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "variables/NameIndex.h"
@@ -44,8 +45,12 @@ class VariableModel : public VariableSink {
     std::string FormatNumber(int n) const { return m_naming.FormatNumber(n); }
     void SetNumbering(int style, const std::string& separator) { m_naming.SetNumbering(style, separator); }
 
-    // Re-naming of the pending rows after the cut settings changed: RollbackCounters once, then
-    // RenameVariable for rows 0, 1, 2, ... Returns -1 for a row that is not pending.
+    // Re-naming of the preview after the cut settings changed: each listed pending row (row, new
+    // base name; rows in ascending order) gets the name a new preview of the same rows would give
+    // it. Other rows keep theirs.
+    void RenamePending(const std::vector<std::pair<int, std::string>>& names);
+    // One pending row alone, numbered against every other row's name as it stands. Returns -1
+    // for a row that is not pending.
     void RollbackCounters();
     int RenameVariable(const std::string& name, int row);
 

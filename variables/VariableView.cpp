@@ -99,9 +99,9 @@ int CVariableView::Commit() {
     return m_model.Commit();
 }
 
-void CVariableView::RenameVariable(const std::string& name, int row) {
+void CVariableView::RenamePending(const std::vector<std::pair<int, std::string>>& names) {
     RowChange change(this);
-    m_model.RenameVariable(name, row);
+    m_model.RenamePending(names);
 }
 
 int CVariableView::DiscardPending() {

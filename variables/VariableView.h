@@ -16,8 +16,7 @@ class CVariableView : public CListView, public VariableSink {
     int Commit() override;
 
     std::string FormatNumber(int n) const { return m_model.FormatNumber(n); }
-    void RenameVariable(const std::string& name, int row);
-    void RollbackCounters() { m_model.RollbackCounters(); }
+    void RenamePending(const std::vector<std::pair<int, std::string>>& names);
     int DiscardPending();
     int DeleteAll();
     int DeleteSelected();

@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "app/Globals.h"
-#include "app/MainFrame.h"
 #include "framework/CommandTable.h"
 #include "framework/WinApp.h"
 #include "opc/DiagnosticTexts.h"
@@ -20,6 +19,15 @@ namespace {
 // The Quality column of a row before its first notification.
 const char kUnknownQuality[] = "UNKNOWN";
 const char kExampleItemId[] = "S7:[S7-Verbindung_1]DB2,W0,1";
+
+// Row d is gone from the list: it leaves rows, and the later rows move up by one.
+void RowRemoved(std::vector<int>* rows, int d) {
+    rows->erase(std::remove(rows->begin(), rows->end(), d), rows->end());
+    for (int& r : *rows) {
+        if (r > d)
+            --r;
+    }
+}
 
 OpcItemData ItemData(const std::string& itemId, const OpcItemRecord& record) {
     OpcItemData data;
@@ -153,22 +161,32 @@ const OpcItemRecord* CItemView::Record(int row) const {
 }
 
 void CItemView::RemoveRow(int row) {
-    m_handles.RemoveRow(row);
     CListCtrl list = GetListCtrl();
-    auto* record = reinterpret_cast<OpcItemRecord*>(list.GetItemData(row));
-    if (record) {
-        // The row goes even when the server cannot remove the item.
-        if (g_pConnection)
-            g_pConnection->RemoveItem(record->hServer);
-        delete record;
-    }
+    std::unique_ptr<OpcItemRecord> record(reinterpret_cast<OpcItemRecord*>(list.GetItemData(row)));
+    // Table and list change together, before the server call: a value or the loss marking
+    // written by handle while that call waits must find each row where the list shows it.
+    m_handles.RemoveRow(row);
     m_listedIds.Remove(list.GetItemText(row, 0));
     list.DeleteItem(row);
+    RowRemoved(&m_takenRows, row);
+    // The row goes even when the server cannot remove the item.
+    if (record && g_pConnection)
+        g_pConnection->RemoveItem(record->hServer);
 }
 
 void CItemView::RemoveAcceptedItems() {
+    std::vector<int> rows;
+    rows.swap(m_takenRows);
     if (!m_deleteOnAccept)
         return;
+    // Exactly the rows whose variables were taken: the selection and its mark may have moved
+    // since (the context-menu key puts the mark on the focused row).
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    RemoveRows(rows);
+}
+
+void CItemView::RemoveSelectedItems() {
     int n = ListView_GetSelectedCount(m_hWnd);
     if (n <= 1) {
         RemoveRows({ListView_GetSelectionMark(m_hWnd)});
@@ -216,6 +234,7 @@ int CItemView::DeleteAllItems() {
     }
     Trace("Delete all Items from OPC Item View");
     list.DeleteAllItems();
+    m_takenRows.clear();
     m_listedIds.Clear();
     m_handles.Clear();
     m_shownQuality.clear();
@@ -234,31 +253,35 @@ void CItemView::PreviewItems(bool allRows) {
         if (list.GetItemCount() > 0)
             list.SetItemState(list.GetItemCount() - 1, LVIS_FOCUSED, LVIS_FOCUSED);
     }
+    // Rows taken earlier count while their pending rows are still shown (an open driver object's
+    // elements); otherwise the taking starts afresh.
+    if (!g_pVariableView || g_pVariableView->PendingCount() == 0)
+        m_takenRows.clear();
     for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {
         std::string itemId = list.GetItemText(row, 0);
         const OpcItemRecord* record = Record(row);
         Trace("Show \"%s\" as Korvane Object", itemId.c_str());
         // A failed conversion gets no pending row; the other rows still do.
-        if (record && g_pConversionSettings)
-            g_pConversionSettings->ConvertItem(ItemData(itemId, *record));
+        if (record && g_pConversionSettings && g_pConversionSettings->ConvertItem(ItemData(itemId, *record)) >= 0)
+            m_takenRows.push_back(row);
     }
 }
 
 void CItemView::RefreshPreviewNames() {
     if (!g_pVariableView || !g_pConversionSettings || ListView_GetSelectedCount(m_hWnd) == 0)
         return;
-    CVariableView::Batch batch(g_pVariableView);
-    g_pVariableView->RollbackCounters();
     // Each pending row is cut again from its own item ID, its address: a failed conversion (a
     // cancelled array question) leaves fewer pending rows than selected items, so counting the
     // selected rows would hand names to the wrong rows. Elements of an open driver object are
     // named by its prefix, which the cut settings do not touch.
     const VariableModel& model = g_pVariableView->Model();
+    std::vector<std::pair<int, std::string>> names;
     for (int k = 0; k < model.PendingCount(); ++k) {
         const VariableRow& row = model.Row(k);
         if (row.record.kind == KindSingle)
-            g_pVariableView->RenameVariable(g_pConversionSettings->BuildName(row.address), k);
+            names.emplace_back(k, g_pConversionSettings->BuildName(row.address));
     }
+    g_pVariableView->RenamePending(names);
 }
 
 void CItemView::Accept(UINT) {
@@ -287,21 +310,21 @@ void CItemView::AddAsStructure(UINT) {
             g_pConversionSettings->ToggleSplitAtSeparator();
         return;
     }
-    if (auto* frame = dynamic_cast<CMainFrame*>(AfxGetMainWnd()))
-        frame->SyncCutBar();
+    if (m_onCutSettingsChanged)
+        m_onCutSettingsChanged();
     // Refused (an object is still open): converting now would make plain variables of the items.
     if (!g_pConversionSettings->BeginDriver((uint32_t)dlg.m_kind, dlg.m_name, dlg.m_preview, dlg.m_access, dlg.m_cycle,
                                             dlg.m_driverText, (int)dlg.m_firstOffset))
         return;
     CVariableView::Batch batch(g_pVariableView);
-    std::vector<int> converted;
+    m_takenRows.clear();
     for (int row = list.GetNextItem(-1, LVNI_SELECTED); row >= 0; row = list.GetNextItem(row, LVNI_SELECTED)) {
         std::string itemId = list.GetItemText(row, 0);
         Trace("Show \"%s\" as Korvane Object", itemId.c_str());
         const OpcItemRecord* record = Record(row);
         // A row whose conversion failed leaves the selection.
         if (record && g_pConversionSettings->ConvertItem(ItemData(itemId, *record)) >= 0)
-            converted.push_back(row);
+            m_takenRows.push_back(row);
         else
             list.SetItemState(row, 0, LVIS_SELECTED);
     }
@@ -310,9 +333,7 @@ void CItemView::AddAsStructure(UINT) {
         return;
     g_pConversionSettings->EndDriver();
     g_pVariableView->Commit();
-    // Exactly the rows that became elements: the selection mark may name a row that failed.
-    if (m_deleteOnAccept)
-        RemoveRows(converted);
+    RemoveAcceptedItems();
 }
 
 void CItemView::OnClick() {
@@ -365,6 +386,8 @@ LRESULT CItemView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
             // Nothing may reach the view once it is gone, not even a late notification.
             if (g_pItemView == this)
                 g_pItemView = nullptr;
+            if (g_pConnection && g_pConnection->ItemSink() == this)
+                g_pConnection->SetItemSink(nullptr);
             break;
         default:
             break;
@@ -373,10 +396,7 @@ LRESULT CItemView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CItemView::OnDelete(UINT) {
-    bool keep = m_deleteOnAccept;
-    m_deleteOnAccept = true;
-    RemoveAcceptedItems();
-    m_deleteOnAccept = keep;
+    RemoveSelectedItems();
 }
 
 BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
@@ -386,4 +406,12 @@ BOOL CItemView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
         {ID_ITEM_ADD_AS_STRUCT, ID_ITEM_ADD_AS_STRUCT, &CItemView::AddAsStructure, nullptr},
     };
     return RouteCommand(this, kCommands, id, code, pUI);
+}
+
+void CItemView::HoldRedraw(bool bHold) {
+    if (!m_hWnd || !IsWindow(m_hWnd))
+        return;
+    ::SendMessageA(m_hWnd, WM_SETREDRAW, bHold ? FALSE : TRUE, 0);
+    if (!bHold)
+        InvalidateRect(m_hWnd, nullptr, TRUE);
 }

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -30,6 +31,36 @@ bool ProgIdResolves(const wchar_t* progId) {
 std::string SimHostName(const ::testing::TestParamInfo<SimHost>& info) {
     return info.param == SimHost::InProcess ? "InProcess" : "LocalServer";
 }
+
+std::string SimSetupName(const ::testing::TestParamInfo<SimSetup>& info) {
+    const char* const kinds[] = {"Da10", "Da20Callbacks", "Da30Browse", "NoDataNoBrowse"};
+    return std::string(info.param.host == SimHost::InProcess ? "InProcess" : "LocalServer") + "_" +
+           kinds[static_cast<int>(info.param.kind)];
+}
+
+std::vector<SimSetup> SimSetups(std::vector<SimKind> kinds) {
+    std::vector<SimSetup> setups;
+    for (SimKind kind : kinds)
+        for (SimHost host : {SimHost::InProcess, SimHost::LocalServer})
+            setups.push_back({host, kind});
+    return setups;
+}
+
+namespace {
+// What makes the simulator each kind of server.
+const char* KindWords(SimKind kind) {
+    switch (kind) {
+        case SimKind::Da20Callbacks:
+            return "\nhide IOPCAsyncIO\nda2_callbacks\n";
+        case SimKind::Da30Browse:
+            return "\nhide IOPCBrowseServerAddressSpace\nda3_browse 2\n";
+        case SimKind::NoDataNoBrowse:
+            return "\nhide IOPCAsyncIO\nhide IOPCBrowseServerAddressSpace\n";
+        default:
+            return "";
+    }
+}
+}  // namespace
 
 std::string SimServerFixture::FindBuildFile(const char* name) {
     char buffer[MAX_PATH] = {};
@@ -233,7 +264,7 @@ std::string SimServerFixture::WriteTempConfig(const std::string& text) {
 }
 
 void SimServerFixture::UseConfig(const std::string& text) {
-    UseConfigFile(WriteTempConfig(text));
+    UseConfigFile(WriteTempConfig(text + KindWords(Kind())));
 }
 
 void SimServerFixture::UseConfigFile(const std::string& path) {
@@ -244,6 +275,11 @@ void SimServerFixture::UseConfigFile(const std::string& path) {
 }
 
 void SimServerFixture::UseRegisteredConfig() {
+    if (Kind() != SimKind::Da10) {
+        std::ifstream file(FindBuildFile("plant.cfg"), std::ios::binary);
+        UseConfig(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+        return;
+    }
     SetEnvironmentVariableA(kZZSimConfigVariable, nullptr);
     if (m_control) {
         EXPECT_EQ(S_OK, m_control->SetConfigPath(""));

@@ -19,6 +19,16 @@
 enum class SimHost { InProcess, LocalServer };
 std::string SimHostName(const ::testing::TestParamInfo<SimHost>& info);
 
+// The kind of server the simulator plays with the same address space: the DA 1.0 one, one that
+// sends values only through IOPCDataCallback, one that browses only through IOPCBrowse, and one
+// that neither browses nor sends values the 1.0 way or another.
+enum class SimKind { Da10, Da20Callbacks, Da30Browse, NoDataNoBrowse };
+struct SimSetup {
+    SimHost host;
+    SimKind kind;
+};
+std::string SimSetupName(const ::testing::TestParamInfo<SimSetup>& info);
+
 // SetUp, in-process: COM apartment-threaded, the DLL loaded from the build directory and
 // registered per user (HKCU\Software\Classes). Wine 8 does not look there when resolving classes,
 // so when the ProgID does not resolve afterwards the fixture registers machine-wide as well (the
@@ -33,6 +43,7 @@ class SimServerFixture : public ::testing::Test {
     void TearDown() override;
 
     virtual SimHost Host() const { return SimHost::InProcess; }
+    virtual SimKind Kind() const { return SimKind::Da10; }
     // The plant profile's ProgIDs on this host.
     const char* ProgId() const;
     const char* VersionIndependentProgId() const;
@@ -48,13 +59,15 @@ class SimServerFixture : public ::testing::Test {
     // Local server only: takes hold of the running server process (starting one if none runs),
     // as SetUp does; after KillServerProcess the next process is checked at TearDown this way.
     void AttachLocalServer();
-    // Writes the config text to a temporary file and makes every server created afterwards read it.
+    // Writes the config text (with the words of Kind()) to a temporary file and makes every server
+    // created afterwards read it.
     void UseConfig(const std::string& text);
     // Every server created afterwards reads this file (which need not exist).
     void UseConfigFile(const std::string& path);
     // A temporary config file, removed at TearDown; for profiles registered with their own file.
     std::string WriteTempConfig(const std::string& text);
-    // Servers read the config named in the registry again (ZZSIM_CONFIG unset).
+    // Servers read the config named in the registry again (ZZSIM_CONFIG unset); for a kind other
+    // than Da10, the plant profile's file with the kind's words.
     void UseRegisteredConfig();
 
     std::string Log() const;
@@ -166,3 +179,14 @@ class OnBothHosts : public Base, public ::testing::WithParamInterface<SimHost> {
 };
 #define ZZ_ON_BOTH_HOSTS(fixture) \
     INSTANTIATE_TEST_SUITE_P(, fixture, ::testing::Values(SimHost::InProcess, SimHost::LocalServer), SimHostName)
+
+// The same per kind of server as well: TEST_P, then ZZ_ON_EVERY_KIND(Fixture, kinds...).
+template <class Base>
+class OnEveryKind : public Base, public ::testing::WithParamInterface<SimSetup> {
+  protected:
+    SimHost Host() const override { return this->GetParam().host; }
+    SimKind Kind() const override { return this->GetParam().kind; }
+};
+std::vector<SimSetup> SimSetups(std::vector<SimKind> kinds);
+#define ZZ_ON_EVERY_KIND(fixture, ...) \
+    INSTANTIATE_TEST_SUITE_P(, fixture, ::testing::ValuesIn(SimSetups({__VA_ARGS__})), SimSetupName)

@@ -6,8 +6,8 @@
 namespace {
 
 constexpr DWORD kGarbagePointer = 0xDEADBEEF;
-constexpr size_t kImageBytes = kStreamImageBytes;
 constexpr size_t kValueOffset = 8;
+constexpr size_t kMaxImageBytes = 24;
 
 }  // namespace
 
@@ -26,15 +26,15 @@ StreamWriter& StreamWriter::Raw(const void* pData, size_t size) {
 }
 
 StreamWriter& StreamWriter::Image(VARTYPE type, const void* pValue, size_t valueSize) {
-    BYTE image[kImageBytes] = {};
+    BYTE image[kMaxImageBytes] = {};
     std::memcpy(image, &type, sizeof(type));
     if (type == VT_BSTR || (type & (VT_ARRAY | VT_BYREF)) || type == VT_UNKNOWN || type == VT_DISPATCH) {
         std::memcpy(image + kValueOffset, &kGarbagePointer, sizeof(kGarbagePointer));
     }
     if (pValue) {
-        std::memcpy(image + kValueOffset, pValue, std::min(valueSize, kImageBytes - kValueOffset));
+        std::memcpy(image + kValueOffset, pValue, std::min(valueSize, m_images.image - kValueOffset));
     }
-    return Raw(image, sizeof(image));
+    return Raw(image, m_images.image);
 }
 
 StreamWriter& StreamWriter::Bool(bool value) {
@@ -54,12 +54,12 @@ StreamWriter& StreamWriter::BstrBody(const std::wstring& text) {
 
 StreamWriter& StreamWriter::ArrayHead(VARTYPE elementType, ULONG count, LONG lower) {
     Image(static_cast<VARTYPE>(VT_ARRAY | elementType));
-    BYTE descriptor[kStreamDescriptorBytes] = {};
+    BYTE descriptor[32] = {};
     descriptor[0] = 1;  // cDims
-    std::memcpy(descriptor + kStreamDataPointerOffset, &kGarbagePointer, sizeof(kGarbagePointer));
-    std::memcpy(descriptor + kStreamBoundOffset, &count, sizeof(count));
-    std::memcpy(descriptor + kStreamBoundOffset + 4, &lower, sizeof(lower));
-    return Raw(descriptor, sizeof(descriptor));
+    std::memcpy(descriptor + m_images.dataPointer, &kGarbagePointer, sizeof(kGarbagePointer));
+    std::memcpy(descriptor + m_images.bound, &count, sizeof(count));
+    std::memcpy(descriptor + m_images.bound + 4, &lower, sizeof(lower));
+    return Raw(descriptor, m_images.descriptor);
 }
 
 StreamWriter& StreamWriter::Ui1Array(const std::vector<BYTE>& bytes, LONG lower) {

@@ -12,20 +12,31 @@
 // Memory images in a DA 1.0 stream are those of the server's process, written down here for
 // each bitness rather than taken from sizeof: a VARIANT image, then for arrays the one-bound
 // SAFEARRAY descriptor with its data pointer and its bound (element count, lower bound).
+struct StreamImages {
+    size_t image;
+    size_t descriptor;
+    size_t dataPointer;
+    size_t bound;
+};
+constexpr StreamImages kStreamImages32 = {16, 24, 12, 16};
+constexpr StreamImages kStreamImages64 = {24, 32, 16, 24};
 #ifdef _WIN64
-constexpr size_t kStreamImageBytes = 24;
-constexpr size_t kStreamDescriptorBytes = 32;
-constexpr size_t kStreamDataPointerOffset = 16;
-constexpr size_t kStreamBoundOffset = 24;
+constexpr StreamImages kOwnStreamImages = kStreamImages64;
+constexpr StreamImages kOtherStreamImages = kStreamImages32;
 #else
-constexpr size_t kStreamImageBytes = 16;
-constexpr size_t kStreamDescriptorBytes = 24;
-constexpr size_t kStreamDataPointerOffset = 12;
-constexpr size_t kStreamBoundOffset = 16;
+constexpr StreamImages kOwnStreamImages = kStreamImages32;
+constexpr StreamImages kOtherStreamImages = kStreamImages64;
 #endif
+constexpr size_t kStreamImageBytes = kOwnStreamImages.image;
+constexpr size_t kStreamDescriptorBytes = kOwnStreamImages.descriptor;
+constexpr size_t kStreamDataPointerOffset = kOwnStreamImages.dataPointer;
+constexpr size_t kStreamBoundOffset = kOwnStreamImages.bound;
 
 class StreamWriter {
   public:
+    // Images as a server of the given bitness writes them (default: our own).
+    explicit StreamWriter(const StreamImages& images = kOwnStreamImages) : m_images(images) {}
+
     StreamWriter& U16(WORD value);
     StreamWriter& U32(DWORD value);
     StreamWriter& Raw(const void* pData, size_t size);
@@ -52,6 +63,7 @@ class StreamWriter {
     size_t Size() const { return m_bytes.size(); }
 
   private:
+    StreamImages m_images;
     std::vector<BYTE> m_bytes;
 };
 

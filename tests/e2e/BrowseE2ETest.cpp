@@ -114,8 +114,10 @@ bool HasLine(const ProgramRun& run, const std::string& line) {
     return false;
 }
 
-class BrowseE2ETest : public OnBothHosts<SimServerFixture> {};
-ZZ_ON_BOTH_HOSTS(BrowseE2ETest);
+// The same tree, live values and clipboard text from a server without the DA 1.0 data or browse
+// interfaces.
+class BrowseE2ETest : public OnEveryKind<SimServerFixture> {};
+ZZ_ON_EVERY_KIND(BrowseE2ETest, SimKind::Da10, SimKind::Da20Callbacks, SimKind::Da30Browse);
 
 TEST_P(BrowseE2ETest, PlantTreeShowsAndADoubleClickedLeafGoesLive) {
     KorvaneIni ini(nullptr);

@@ -18,7 +18,7 @@ const char kPlant[] =
     "  item Curve VT_I2[5] R fixed 1|2|3|4|5\n"
     "end\n";
 
-class FullRunE2ETest : public OnBothHosts<SimServerFixture> {
+class FullRunE2ETest : public OnEveryKind<SimServerFixture> {
   protected:
     void SetUp() override {
         SimServerFixture::SetUp();
@@ -33,7 +33,8 @@ class FullRunE2ETest : public OnBothHosts<SimServerFixture> {
     }
     KorvaneIni m_ini{nullptr};
 };
-ZZ_ON_BOTH_HOSTS(FullRunE2ETest);
+// Also with a server that sends no values and cannot be browsed: export needs neither.
+ZZ_ON_EVERY_KIND(FullRunE2ETest, SimKind::Da10, SimKind::NoDataNoBrowse);
 
 TEST_P(FullRunE2ETest, NewItemsPreviewAcceptCopyAndExit) {
     ProgramRun run("/u1 " + Server());

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
@@ -302,6 +303,50 @@ TEST_F(CommandFlowTest, ServerChooserListsLocalServersAndConnectsThePick) {
     EXPECT_EQ(1, Count("Connect the Server:\"ZZSim.OpcServer.1\""));
     ASSERT_NE(nullptr, g_pConnection);
     EXPECT_TRUE(g_pConnection->HasServer());
+}
+
+// A pick is no device of the project: with all five entries taken the user names the one it
+// replaces, and neither connecting (with "Ja" ready for any question) nor export touch the file.
+TEST_F(CommandFlowTest, ServerChooserLeavesAFiveDeviceProjectAlone) {
+    UseConfig(std::string(kPlant) + "revise_rate 250\n");
+    std::string devices;
+    for (char n = '1'; n <= '5'; ++n)
+        devices += std::string("[device") + n + "]\r\nname=Dev" + n + "\r\nOPCServer=1\r\nScanTime=40\r\n";
+    TempFile project("zz_five.kri", devices);
+    KorvaneIni ini(project.Path().c_str());
+    Start("");
+    std::vector<std::string> entries;
+    CDialog::SetNextInitHook([&](CDialog& chooser) {
+        HWND list = GetDlgItem(chooser.m_hWnd, IDC_CHOOSER_LIST);
+        for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+            char text[256] = {};
+            ListView_GetItemText(list, row, 0, text, sizeof(text));
+            ListView_SetItemState(list, row, strcmp(text, "ZZSim.OpcServer.1") ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+        }
+        CDialog::SetNextInitHook([&](CDialog& replace) {
+            HWND taken = GetDlgItem(replace.m_hWnd, IDC_REPLACE_LIST);
+            for (int row = 0; row < (int)SendMessageA(taken, LB_GETCOUNT, 0, 0); ++row) {
+                char text[300] = {};
+                SendMessageA(taken, LB_GETTEXT, row, (LPARAM)text);
+                entries.push_back(text);
+            }
+            SendMessageA(taken, LB_SETCURSEL, 4, 0);
+            replace.PostMessage(WM_COMMAND, IDOK);
+        });
+        chooser.PostMessage(WM_COMMAND, IDOK);
+    });
+    m_h->QueueAnswers({IDYES, IDYES});
+    Command(ID_CONNECT_BROWSE_SERVER);
+    ASSERT_EQ(5u, entries.size());
+    EXPECT_EQ("Ger\xe4t 5 des Projekts: Dev5", entries[4]);
+    EXPECT_EQ("ZZSim.OpcServer.1", MenuText(m_h->Frame()->m_hMenu, ID_CONNECT_SERVER5));
+    ASSERT_TRUE(g_pConnection && g_pConnection->HasServer());
+    MakeVariables(false);
+    Command(ID_FILE_COPY);
+    EXPECT_NE(std::string::npos, ClipboardText().find("Line.Count"));
+    EXPECT_TRUE(m_h->Boxes().empty());
+    std::ifstream file(project.Path(), std::ios::binary);
+    EXPECT_EQ(devices, std::string(std::istreambuf_iterator<char>(file), {}));
 }
 
 // A host without an answering server enumerator: the list stays empty and says why.

@@ -148,7 +148,7 @@ TEST_F(ServerLinkTest, RunningOnlyServerIsNeverStarted) {
     EXPECT_EQ(before, Counters().nServers);
 }
 
-class ConnectionTest : public OnBothHosts<SimServerFixture> {
+class ConnectionTest : public OnEveryKind<SimServerFixture> {
   protected:
     void SetUp() override {
         SimServerFixture::SetUp();
@@ -174,7 +174,7 @@ class ConnectionTest : public OnBothHosts<SimServerFixture> {
     KorvaneIni m_ini{nullptr};
     std::unique_ptr<FrameHarness> m_frame;
 };
-ZZ_ON_BOTH_HOSTS(ConnectionTest);
+ZZ_ON_EVERY_KIND(ConnectionTest, SimKind::Da10, SimKind::Da20Callbacks, SimKind::Da30Browse);
 
 TEST_P(ConnectionTest, AutoConnectCreatesTheGroupAndClearsTheList) {
     Start();
@@ -334,6 +334,11 @@ TEST_P(ConnectionTest, DisconnectTearsDownInOrder) {
                                          "Disconnect from Server\r\n",
                                          "Connection Terminated\r\n",
                                          "Disconnect from the Server\r\n"};
+    // A newer server's stand-ins go the same way in the same place.
+    if (Kind() == SimKind::Da20Callbacks)
+        expected.erase(expected.begin() + 3);
+    if (Kind() == SimKind::Da30Browse)
+        expected[6] = "Release IOPCBrowse\r\n";
     EXPECT_EQ(expected, LinesFrom(m_capture, "Delete all Items from OPC Item View"));
     EXPECT_EQ(0, LiveObjects());
 }
@@ -457,13 +462,22 @@ TEST_P(ConnectionTest, ConnectEntriesAndNewItemFollowTheServer) {
     EXPECT_FALSE(GetMenuState(f->m_hMenu, ID_CONNECT_DISCONNECT, MF_BYCOMMAND) & MF_GRAYED);
 }
 
-TEST_P(ConnectionTest, WithheldAsyncInterfaceFailsTheConnectButKeepsTheServer) {
+// Without IOPCAsyncIO the connect goes on: values come through IOPCDataCallback where the group
+// has it, else they stay "?" and the status line says why.
+TEST_P(ConnectionTest, WithheldAsyncInterfaceStillConnectsAndAddsItems) {
     UseConfig(std::string(kSmallPlant) + "withhold asyncio\n");
     Start();
     ASSERT_NE(nullptr, g_pConnection);
-    EXPECT_TRUE(g_pConnection->HasServer());
-    EXPECT_FALSE(m_frame->Frame()->m_bConnected);
-    EXPECT_TRUE(FAILED(g_pConnection->AddItem("Line.Count")));
+    EXPECT_TRUE(m_frame->Frame()->m_bConnected);
+    ASSERT_EQ(0, g_pConnection->AddItem("Line.Name"));
+    Notify();
+    const bool callbacks = Kind() == SimKind::Da20Callbacks;
+    EXPECT_EQ(callbacks ? "abc" : "?", Cell(0, 3));
+    EXPECT_EQ(callbacks, g_pConnection->Notice().empty()) << g_pConnection->Notice();
+    if (!callbacks) {
+        EXPECT_EQ(g_pConnection->Notice(), m_frame->Frame()->GetMessageText());
+    }
+    EXPECT_EQ(callbacks, LinesFrom(m_capture, "Server sends no Data changes").empty());
 }
 
 TEST_P(ConnectionTest, AcceptDeleteToggleTracesAndFlipsTheFlag) {

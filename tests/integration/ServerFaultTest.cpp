@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -164,6 +165,29 @@ TEST_P(ServerFaultOnBothHostsTest, FailingCallToAGoneServerMarksTheRows) {
     EXPECT_EQ(QualityText(kQualityNotConnected), Cell(0, 4));
 }
 
+// The call of a row's deletion finds the server gone: every row left is marked, each its own.
+// "Trennen" then lets go without a call (to a machine off the network each would wait out the
+// transport's timeout).
+TEST_P(ServerFaultOnBothHostsTest, RowDeletedAsTheServerGoesThenDisconnectWithoutACall) {
+    Start();
+    std::vector<std::string> ids = {"Line.Count", "Line.Level"};
+    ASSERT_EQ(0, g_pConnection->AddItems(ids));
+    NotifyNow();
+    PumpFor(50);
+    ASSERT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(1, 4));
+    SetDisconnected(true);
+    g_pItemView->GetListCtrl().SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetSelectionMark(g_pItemView->m_hWnd, 0);
+    g_pItemView->SendMessage(WM_COMMAND, ID_DELETE_SELECTED, 0);
+    ASSERT_EQ(1, Rows());
+    EXPECT_EQ(QualityText(kQualityNotConnected), Cell(0, 4));
+    ClearLog();
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ("", Log());
+    PumpFor(20);
+    EXPECT_EQ(0, LiveObjects());
+}
+
 TEST_P(ServerFaultOnBothHostsTest, SlowServerCallsDelayButDoNotBreakTheSession) {
     Start(std::string(kPlant) + "slow AddItems 300\nslow BrowseOPCItemIDs 20\n");
     ASSERT_NE(nullptr, g_pConnection);
@@ -242,6 +266,22 @@ TEST_F(KilledServerTest, ProgramSaysSoDisconnectsAndConnectsAgain) {
     PumpFor(50);
     EXPECT_EQ(QualityText(OPC_QUALITY_GOOD), Cell(Rows() - 1, 4));
     EXPECT_EQ(variables, g_pVariableView->GetListCtrl().GetItemCount());
+}
+
+// A server that stops answering (its machine gone) holds only the poll's thread: every message
+// of the window is served at once meanwhile.
+TEST_F(KilledServerTest, HangingStatusCallLeavesTheWindowAnswering) {
+    Start(std::string(kPlant) + "slow GetStatus 800\n");
+    ASSERT_NE(nullptr, g_pConnection);
+    g_pConnection->StartStatusPoll(20);
+    DWORD slowest = 0;
+    for (const DWORD end = GetTickCount() + 1000; GetTickCount() < end;) {
+        const DWORD start = GetTickCount();
+        PumpFor(10);
+        slowest = std::max(slowest, GetTickCount() - start);
+    }
+    EXPECT_LT(slowest, 400u);
+    EXPECT_FALSE(g_pConnection->IsServerLost());
 }
 
 class BrokenAddItemsTest : public ServerFaultTest, public ::testing::WithParamInterface<const char*> {};

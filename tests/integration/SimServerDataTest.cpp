@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "opc/DataChangeTexts.h"
+#include "opc/DataStream.h"
 #include "tests/common/SimServerFixture.h"
 #include "tests/common/StreamWriter.h"
 
@@ -57,8 +59,8 @@ FORMATETC DataFormat(const char* name) {
 class SimServerDataTest : public OnBothHosts<SimServerFixture> {
   protected:
     // A running group with the items, its data object and its server handle.
-    void OpenGroup(const std::vector<std::wstring>& ids, DWORD rate = 60000) {
-        UseConfig(kConfig);
+    void OpenGroup(const std::vector<std::wstring>& ids, DWORD rate = 60000, const std::string& options = "") {
+        UseConfig(kConfig + options);
         m_server = CreateServer();
         m_group = AddGroup(m_server.Get(), rate, &m_hGroup, 5);
         ASSERT_TRUE(m_group);
@@ -215,6 +217,30 @@ TEST_P(SimServerDataTest, ArraysCarryOneBoundDescriptorAndTheirElements) {
     EXPECT_EQ(VT_R8, Word(s, mixed + head + kImage));
     EXPECT_EQ(VT_BOOL, Word(s, mixed + head + 2 * kImage));
     EXPECT_EQ(mixed + head + 3 * kImage, Dword(s, 0));
+    m_data->DUnadvise(cookie);
+}
+
+TEST_P(SimServerDataTest, ForeignLayoutWritesTheOtherBitnesssImagesAndTheClientReadsThem) {
+    OpenGroup({L"Fixed", L"Text", L"Bytes", L"Words"}, 60000, "foreign_layout\n");
+    DWORD cookie = Advise();
+    ASSERT_TRUE(WaitForNotifications(1));
+    const std::vector<BYTE>& s = m_sink.Notifications()[0].bytes;
+    const size_t text = 20 + 4 * 12 + kOtherStreamImages.image;
+    EXPECT_EQ(text, Dword(s, 20 + 12 + 4));
+    EXPECT_EQ(6u, Dword(s, text + kOtherStreamImages.image));  // "abc" in bytes
+    const size_t bytes = text + kOtherStreamImages.image + 12;
+    EXPECT_EQ(3u, Dword(s, bytes + kOtherStreamImages.image + kOtherStreamImages.bound));
+
+    DataStream stream;
+    ASSERT_TRUE(stream.Parse(s.data(), s.size(), sizeof(OPCITEMHEADER2)));
+    const std::vector<DataChangeText> texts = DataChangeTexts(
+        stream.Header(), reinterpret_cast<const OPCITEMHEADER2*>(stream.ItemHeaders()), stream.Values(), true);
+    ASSERT_EQ(4u, texts.size());
+    const char* const expected[] = {"42", "abc", "0A FF 00 ", "ab| c"};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(expected[i], texts[i].valueText) << i;
+        EXPECT_EQ(OPC_QUALITY_GOOD, reinterpret_cast<const OPCITEMHEADER2*>(stream.ItemHeaders())[i].wQuality);
+    }
     m_data->DUnadvise(cookie);
 }
 

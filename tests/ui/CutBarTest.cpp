@@ -108,6 +108,26 @@ TEST_F(CutBarTest, OffsetSliderRenamesEachPreviewRowFromItsOwnItemAndNoCommitted
     EXPECT_EQ("Keep", model.Row(2).name);
 }
 
+// The same items at the same settings get the same names, whatever cuts the preview went through.
+TEST_F(CutBarTest, PreviewNamesDoNotDependOnTheSlidersPath) {
+    g_pItemView->DeleteAllItems();
+    OPCITEMRESULT r = {};
+    r.vtCanonicalDataType = VT_I4;
+    g_pItemView->AddItem("Plant.Tank.Level", r);
+    g_pItemView->AddItem("Tank.Level", r);
+    const VariableModel& model = g_pVariableView->Model();
+    for (int start : {6, 0}) {
+        Move(IDC_CUT_OFFSET_SLIDER, start);
+        SendMessageA(m_h.Frame()->m_hWnd, WM_COMMAND, ID_EDIT_ADD_ALL, 0);
+        for (int offset : {6, 7}) {  // both cut "Level" out of either ID
+            Move(IDC_CUT_OFFSET_SLIDER, offset);
+            ASSERT_EQ(2, model.PendingCount());
+            EXPECT_EQ("Level", model.Row(0).name) << start << " " << offset;
+            EXPECT_EQ("Level_1", model.Row(1).name) << start << " " << offset;
+        }
+    }
+}
+
 TEST_F(CutBarTest, SyncShowsTheSettingsAfterTheyChangedElsewhere) {
     g_pConversionSettings->SetCutOffset(16);
     m_h.Frame()->SyncCutBar();

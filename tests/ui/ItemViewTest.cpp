@@ -188,4 +188,21 @@ TEST_F(ItemViewTest, AcceptRemovesTheAcceptedItems) {
     EXPECT_EQ(2, g_pVariableView->Model().RowCount());
 }
 
+// Click A, Ctrl+Down to B, the context-menu key, Esc, "Übernehmen": A's variable is taken, and
+// A's row goes, although the menu left the selection mark on B.
+TEST_F(ItemViewTest, AcceptAfterAKeyboardMenuRemovesTheTakenRowOnly) {
+    AddThree();
+    Select({0});
+    NMHDR hdr = {g_pItemView->m_hWnd, 0, (UINT)NM_CLICK};
+    SendMessageA(GetParent(g_pItemView->m_hWnd), WM_NOTIFY, 0, (LPARAM)&hdr);
+    ListView_SetItemState(g_pItemView->m_hWnd, 1, LVIS_FOCUSED, LVIS_FOCUSED);
+    SetTimer(nullptr, 0, 100, CloseMenu);
+    g_pItemView->SendMessage(WM_CONTEXTMENU, (WPARAM)g_pItemView->m_hWnd, -1);
+    ASSERT_EQ(1, ListView_GetSelectionMark(g_pItemView->m_hWnd));
+    SendMessageA(m_h.Frame()->m_hWnd, WM_COMMAND, ID_EDIT_ACCEPT, 0);
+    EXPECT_EQ("A", g_pVariableView->Model().Row(0).address);
+    ASSERT_EQ(2, Rows());
+    EXPECT_EQ("B", Cell(0, 0));
+}
+
 }  // namespace

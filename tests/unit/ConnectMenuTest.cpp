@@ -116,12 +116,11 @@ INSTANTIATE_TEST_SUITE_P(Forms,
 }  // namespace
 
 // Servers picked in the chooser: the menu text, the entry they take, the order they are shown in.
-TEST(ServerCatalogTest, ChosenServerTakesTheFirstFreeEntryOrTheLast) {
+TEST(ServerCatalogTest, ChosenServerTakesTheFirstFreeEntryOrNone) {
     EXPECT_EQ(static_cast<UINT>(ID_CONNECT_SERVER1), NextServerEntryId({}));
     EXPECT_EQ(static_cast<UINT>(ID_CONNECT_SERVER2), NextServerEntryId({ID_CONNECT_SERVER1, ID_CONNECT_SERVER3}));
-    EXPECT_EQ(static_cast<UINT>(ID_CONNECT_SERVER5),
-              NextServerEntryId({ID_CONNECT_SERVER5, ID_CONNECT_SERVER4, ID_CONNECT_SERVER3, ID_CONNECT_SERVER2,
-                                 ID_CONNECT_SERVER1}));
+    EXPECT_EQ(0u, NextServerEntryId({ID_CONNECT_SERVER5, ID_CONNECT_SERVER4, ID_CONNECT_SERVER3, ID_CONNECT_SERVER2,
+                                     ID_CONNECT_SERVER1}));
     EXPECT_EQ("Vendor.Da.1", CatalogEntryText("", "Vendor.Da.1"));
     EXPECT_EQ("Vendor.Da.1", CatalogEntryText("  ", "Vendor.Da.1"));
     EXPECT_EQ("\\\\plc7:Vendor.Da.1", CatalogEntryText(" plc7 ", "Vendor.Da.1"));

@@ -29,16 +29,18 @@ std::vector<BYTE> Value(const StreamWriter& writer) {
     return writer.Bytes();
 }
 
-// I4, BSTR, byte array, BSTR array, VARIANT array holding a string and a nested array, BOOL.
-std::vector<BYTE> MixedStream() {
-    StreamWriter variants;
+// I4, BSTR, byte array, BSTR array, VARIANT array holding a string and a nested array, BOOL;
+// images of the given bitness.
+std::vector<BYTE> MixedStream(const StreamImages& images = kOwnStreamImages) {
+    StreamWriter variants(images);
     variants.ArrayHead(VT_VARIANT, 3).I4(5).Bstr(L"in").ArrayHead(VT_I2, 2).U16(6).U16(7);
-    return DataStreamBytes({{1, kGood, Value(StreamWriter().I4(42))},
-                            {2, kGood, Value(StreamWriter().Bstr(L"text"))},
-                            {3, kGood, Value(StreamWriter().Ui1Array({1, 2, 3}))},
-                            {4, kGood, Value(StreamWriter().ArrayHead(VT_BSTR, 2).BstrBody(L"a").BstrBody(L"bc"))},
-                            {5, kGood, variants.Bytes()},
-                            {6, kGood, Value(StreamWriter().Bool(true))}});
+    return DataStreamBytes(
+        {{1, kGood, Value(StreamWriter(images).I4(42))},
+         {2, kGood, Value(StreamWriter(images).Bstr(L"text"))},
+         {3, kGood, Value(StreamWriter(images).Ui1Array({1, 2, 3}))},
+         {4, kGood, Value(StreamWriter(images).ArrayHead(VT_BSTR, 2).BstrBody(L"a").BstrBody(L"bc"))},
+         {5, kGood, variants.Bytes()},
+         {6, kGood, Value(StreamWriter(images).Bool(true))}});
 }
 
 // Value array nested `levels` deep; the innermost holds one VT_I4.
@@ -92,6 +94,7 @@ class DataStreamTest : public testing::Test {
         EXPECT_EQ(hrStatus, n.header.hrStatus);
         EXPECT_TRUE(n.texts.empty());
     }
+    void ExpectMixedStreamValues(const char* what);
     VARTYPE OnlyType() {
         const Notification& n = Only();
         return n.values.size() == 1 ? n.values[0]->get().vt : VARTYPE(0xFFFF);
@@ -149,15 +152,16 @@ TEST_F(DataStreamTest, DoubleIsShownBetweenOtherItems) {
     EXPECT_EQ("3", n.texts[2].valueText);
 }
 
-TEST_F(DataStreamTest, ByrefValueEmptiesNotification) {
+TEST_F(DataStreamTest, ByrefArrayEmptiesNotification) {
     Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter().I4(1))},
-                             {2, kGood, Value(StreamWriter().Image(VT_BYREF | VT_I4))},
+                             {2, kGood, Value(StreamWriter().ArrayHead(VT_BYREF | VT_I4, 1).U32(2))},
                              {3, kGood, Value(StreamWriter().I4(3))}}));
     ExpectEmptied();
 }
 
 TEST_F(DataStreamTest, FailedParseLeavesCallersBlockUntouched) {
-    const std::vector<BYTE> bytes = DataStreamBytes({{2, kGood, Value(StreamWriter().Image(VT_BYREF | VT_BSTR))}});
+    const std::vector<BYTE> bytes =
+        DataStreamBytes({{2, kGood, Value(StreamWriter().ArrayHead(VT_BYREF | VT_BSTR, 0))}});
     HGLOBAL block = GlobalBlock(bytes);
     DeliverBlock(block, Format(kOpcFormatData));
     const BYTE* p = static_cast<const BYTE*>(GlobalLock(block));
@@ -239,14 +243,40 @@ TEST_F(DataStreamTest, HeaderWithoutItemsPassesAsIs) {
 
 TEST_F(DataStreamTest, NestedVariantArraysAreRebuiltAndFlattened) {
     m_target.bHexDump = false;
-    Deliver(MixedStream());
+    for (const StreamImages* pImages : {&kStreamImages32, &kStreamImages64}) {
+        m_target.notifications.clear();
+        Deliver(MixedStream(*pImages));
+        ExpectMixedStreamValues(pImages->image == kStreamImageBytes ? "own images" : "the other bitness's images");
+    }
+}
+
+// The stream's only evidence, the bytes its values use, fits both bitnesses equally: a string
+// whose 64-bit image holds L + 16 where a 32-bit reader takes its length, then 8 zero bytes, and
+// an I4 whose 8 bytes that a 32-bit reader leaves the string makes up for. The string's text
+// depends on the guess, so it arrives bad; the I4 reads alike either way.
+TEST_F(DataStreamTest, StreamThatFitsBothBitnessesShowsItsStringsBad) {
+    StreamWriter text(kStreamImages64);
+    text.Image(VT_BSTR).BstrBody(L"abcd").Raw(std::vector<BYTE>(8, 0));
+    std::vector<BYTE> value = text.Bytes();
+    PatchDword(value, 16, 8 + 16);
+    Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter(kStreamImages64).I4(5))}, {2, kGood, value}}));
     const Notification& n = Only();
-    ASSERT_EQ(6u, n.texts.size());
-    EXPECT_EQ("text", n.texts[1].valueText);
-    EXPECT_EQ("1| 2| 3", n.texts[2].valueText);
-    EXPECT_EQ("a| bc", n.texts[3].valueText);
-    EXPECT_EQ("5| in| 6| 7", n.texts[4].valueText);
-    EXPECT_EQ("On", n.texts[5].valueText);
+    ASSERT_EQ(2u, n.texts.size());
+    EXPECT_EQ("5", n.texts[0].valueText);
+    EXPECT_EQ(QualityText(kGood), n.texts[0].qualityText);
+    EXPECT_TRUE(n.texts[1].bSkipped);
+    EXPECT_EQ(QualityText(OPC_QUALITY_BAD), n.texts[1].qualityText);
+}
+
+void DataStreamTest::ExpectMixedStreamValues(const char* what) {
+    const Notification& n = Only();
+    ASSERT_EQ(6u, n.texts.size()) << what;
+    EXPECT_EQ("42", n.texts[0].valueText) << what;
+    EXPECT_EQ("text", n.texts[1].valueText) << what;
+    EXPECT_EQ("1| 2| 3", n.texts[2].valueText) << what;
+    EXPECT_EQ("a| bc", n.texts[3].valueText) << what;
+    EXPECT_EQ("5| in| 6| 7", n.texts[4].valueText) << what;
+    EXPECT_EQ("On", n.texts[5].valueText) << what;
 
     const VARIANT& variants = n.values[4]->get();
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, variants.vt);
@@ -457,7 +487,8 @@ TEST_F(DataStreamTest, EmptyScalarStringIsNullAndEmptyElementIsEmpty) {
 }
 
 TEST_F(DataStreamTest, InterfaceAndRecordScalarsArriveEmptyAndTheOthersStillCount) {
-    for (VARTYPE type : {VT_UNKNOWN, VT_DISPATCH, VT_RECORD, VT_VARIANT}) {
+    for (VARTYPE type : {VARTYPE(VT_UNKNOWN), VARTYPE(VT_DISPATCH), VARTYPE(VT_RECORD), VARTYPE(VT_VARIANT),
+                         VARTYPE(VT_BYREF | VT_I4)}) {
         m_target.notifications.clear();
         // The image carries a pointer of the server's process; following it would crash here.
         Deliver(DataStreamBytes({{1, kGood, Value(StreamWriter().I4(5))},

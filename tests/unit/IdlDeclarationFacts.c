@@ -17,7 +17,8 @@ static const struct ZZDeclarationFact kFacts[] = {
     ZZ_OPC_METHODS(ZZ_SLOT) ZZ_OPC_STRUCTS(ZZ_SIZE) ZZ_OPC_FIELDS(ZZ_OFFSET)
     ZZ_VTABLE(IOPCServer) ZZ_VTABLE(IOPCServerPublicGroups) ZZ_VTABLE(IOPCBrowseServerAddressSpace)
     ZZ_VTABLE(IOPCGroupStateMgt) ZZ_VTABLE(IOPCPublicGroupStateMgt) ZZ_VTABLE(IOPCSyncIO)
-    ZZ_VTABLE(IOPCAsyncIO) ZZ_VTABLE(IOPCItemMgt) ZZ_VTABLE(IEnumOPCItemAttributes) ZZ_VTABLE(IOPCCommon)};
+    ZZ_VTABLE(IOPCAsyncIO) ZZ_VTABLE(IOPCItemMgt) ZZ_VTABLE(IEnumOPCItemAttributes) ZZ_VTABLE(IOPCCommon)
+    ZZ_VTABLE(IOPCDataCallback) ZZ_VTABLE(IOPCBrowse)};
 /* clang-format on */
 
 const struct ZZDeclarationFact* ZZIdlDeclarationFacts(unsigned* pCount) {

@@ -44,14 +44,23 @@
     X(IOPCCommon, GetLocaleID)                            \
     X(IOPCCommon, QueryAvailableLocaleIDs)                \
     X(IOPCCommon, GetErrorString)                         \
-    X(IOPCCommon, SetClientName)
+    X(IOPCCommon, SetClientName)                          \
+    X(IOPCDataCallback, OnDataChange)                     \
+    X(IOPCDataCallback, OnReadComplete)                   \
+    X(IOPCDataCallback, OnWriteComplete)                  \
+    X(IOPCDataCallback, OnCancelComplete)                 \
+    X(IOPCBrowse, GetProperties)                          \
+    X(IOPCBrowse, Browse)
 
 #define ZZ_OPC_STRUCTS(X) \
     X(OPCSERVERSTATUS)    \
     X(OPCITEMDEF)         \
     X(OPCITEMRESULT)      \
     X(OPCITEMSTATE)       \
-    X(OPCITEMATTRIBUTES)
+    X(OPCITEMATTRIBUTES)  \
+    X(OPCITEMPROPERTY)    \
+    X(OPCITEMPROPERTIES)  \
+    X(OPCBROWSEELEMENT)
 
 #define ZZ_OPC_FIELDS(X)                      \
     X(OPCSERVERSTATUS, ftStartTime)           \
@@ -91,7 +100,20 @@
     X(OPCITEMATTRIBUTES, vtRequestedDataType) \
     X(OPCITEMATTRIBUTES, vtCanonicalDataType) \
     X(OPCITEMATTRIBUTES, dwEUType)            \
-    X(OPCITEMATTRIBUTES, vEUInfo)
+    X(OPCITEMATTRIBUTES, vEUInfo)             \
+    X(OPCITEMPROPERTY, vtDataType)            \
+    X(OPCITEMPROPERTY, dwPropertyID)          \
+    X(OPCITEMPROPERTY, szItemID)              \
+    X(OPCITEMPROPERTY, szDescription)         \
+    X(OPCITEMPROPERTY, vValue)                \
+    X(OPCITEMPROPERTY, hrErrorID)             \
+    X(OPCITEMPROPERTIES, hrErrorID)           \
+    X(OPCITEMPROPERTIES, dwNumProperties)     \
+    X(OPCITEMPROPERTIES, pItemProperties)     \
+    X(OPCBROWSEELEMENT, szName)               \
+    X(OPCBROWSEELEMENT, szItemID)             \
+    X(OPCBROWSEELEMENT, dwFlagValue)          \
+    X(OPCBROWSEELEMENT, ItemProperties)
 
 /* One fact: "IOPCServer::AddGroup" with its vtable slot, "OPCITEMDEF" with its size,
    "OPCITEMDEF.pBlob" with its offset. */

@@ -147,7 +147,11 @@ void CBrowseView::InsertLeaves(FillState& state) {
     state.leaves.clear();
 }
 
-void CBrowseView::SetIncompleteNote(const char* note) {
+void CBrowseView::SetIncompleteNote(const char* mark) {
+    // The connection's own notice (a server that sends no values, ...) stays in front.
+    std::string note = g_pConnection ? g_pConnection->Notice() : std::string();
+    if (*mark)
+        note += note.empty() ? mark : std::string(" - ") + mark;
     if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(GetAncestor(m_hWnd, GA_ROOT))))
         frame->SetIdleNote(note);
 }

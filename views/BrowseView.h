@@ -66,8 +66,9 @@ class CBrowseView : public CTreeView {
     // Moves the position back to the root and adds the IDs read at a branch (AddItems, or AddItem
     // for one); itemIds loses the duplicates. Calls nothing when the server has gone.
     void AddAtRoot(std::vector<std::string>& itemIds);
-    // The status line's note on the tree ("" for none).
-    void SetIncompleteNote(const char* note);
+    // The status line's note: the connection's notice, then the mark of an incomplete tree
+    // ("" for none).
+    void SetIncompleteNote(const char* mark);
     CTreeCtrl& Tree();
     // The whole text of a node (CTreeCtrl::GetItemText cuts long names).
     std::string NodeText(HTREEITEM node);

@@ -11,6 +11,7 @@
 #include "variables/VariableView.h"
 #include "views/BrowseView.h"
 #include "views/ItemView.h"
+#include "views/ProgressWindow.h"
 
 namespace {
 const UINT kToolBarButtons[] = {ID_EDIT_DELETE_ALL, ID_EDIT_ADD_ALL, ID_EDIT_ACCEPT};
@@ -151,6 +152,10 @@ void CMainFrame::SyncCutBar() {
 }
 
 BOOL CMainFrame::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    // A command arriving while the tree is read or items are added (sent from elsewhere: the
+    // window itself is disabled then) is dropped: it would cut into the operation.
+    if (CProgressWindow::IsRunning() && code == CN_COMMAND)
+        return TRUE;
     if (m_wndSplitter.OnCmdMsg(id, code, pUI))
         return TRUE;
     return CFrameWnd::OnCmdMsg(id, code, pUI);

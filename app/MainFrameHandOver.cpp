@@ -9,6 +9,7 @@
 #include "variables/ConversionSettings.h"
 #include "variables/VariableView.h"
 #include "views/ItemView.h"
+#include "views/ProgressWindow.h"
 
 namespace {
 const char kCaption[] = "ZIZAZ Ozivuvi";
@@ -64,6 +65,9 @@ void CMainFrame::OnCopy(UINT id) {
 }
 
 void CMainFrame::OnClose() {
+    // Not in the middle of reading the tree or adding items: the operation ends first.
+    if (CProgressWindow::IsRunning())
+        return;
     AskAboutPending(kCaption);
     if (g_pItemView)
         g_pItemView->DeleteAllItems();

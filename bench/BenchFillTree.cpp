@@ -41,6 +41,16 @@ const char kBranch[] = "organization hierarchical\ngenerate Area 1 Tag 5000 VT_I
 // most timed ones.
 const char kMoving[] = "organization hierarchical\ngenerate Area 1 Tag 5000 VT_I4 RW ramp\nrevise_rate 3600000\n";
 constexpr double kConnectTargetMs = 0;
+// Out of process every call crosses to the other process and back.
+constexpr double kRemoteFillTargetMs = 2500;
+// A plant as a new user tries it: 300 branches of 100 leaves (60,303 nodes with the flat list).
+const char kBigPlant[] = "organization hierarchical\ngenerate Area 300 Tag 100 VT_I4 RW fixed 1\n";
+constexpr UINT kBigPlantNodes = 3 + 30000 + 300 + 30000;
+constexpr double kBigPlantTargetMs = 4000;
+// Names the tree's walk reads of the bench plant: flat list, branches and leaves.
+constexpr double kNamesRead = 20000 + 200 + 20000;
+// A server on another machine: every call costs this much more.
+const char kCallDelay[] = "call_delay_ms 2\n";
 constexpr double kNotifyTargetMs = 100;
 
 enum class Host { InProcess, LocalServer };
@@ -184,6 +194,21 @@ class FillFixture {
         return watch.ElapsedMs();
     }
     bool Complete() const { return m_bComplete; }
+    // Calls the out-of-process server has served so far (enumerator releases included).
+    double ServedCalls() const {
+        ZZSimCounters counters = {};
+        counters.cbSize = sizeof(counters);
+        if (!m_control || FAILED(m_control->GetCounters(sizeof(counters), reinterpret_cast<BYTE*>(&counters))))
+            return -1;
+        return counters.nCalls;
+    }
+    // Calls to the server per 1,000 names of one fill.
+    double CallsPerThousandNames() {
+        const double before = ServedCalls();
+        FillMs();
+        const double after = ServedCalls();
+        return before >= 0 && after >= 0 && m_bComplete ? (after - before) * 1000 / kNamesRead : -1;
+    }
 
     // "Add Items" of the NODE menu on the first branch below "Hierarchial Items". With bRepeat the
     // rows stay from the previous run, so every ID is a duplicate that selects its row.
@@ -279,10 +304,28 @@ void AddHostFigures(BenchTable& table, Host host) {
         FillFixture fixture(kBranch, kBranchNodes, host);
         return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.ConnectMs(); }) : -1.0;
     });
-    table.Add("fill tree, 200 x 100 items + flat list" + on, bTargets ? kFillTargetMs : 0, [host] {
+    table.Add("fill tree, 200 x 100 items + flat list" + on, bTargets ? kFillTargetMs : kRemoteFillTargetMs, [host] {
         FillFixture fixture(kSpace, kExpectedNodes, host);
         return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.FillMs(); }) : -1.0;
     });
+    if (host == Host::LocalServer) {
+        table.AddFigure("fill tree: calls to the server per 1,000 names" + on, 0, "", [host] {
+            FillFixture fixture(kSpace, kExpectedNodes, host);
+            return fixture.IsOk() ? fixture.CallsPerThousandNames() : -1.0;
+        });
+        table.Add("fill tree, 300 x 100 items + flat list" + on, kBigPlantTargetMs, [host] {
+            FillFixture fixture(kBigPlant, kBigPlantNodes, host);
+            return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.FillMs(); }) : -1.0;
+        });
+        table.Add("fill tree, 200 x 100 items + flat list, 2 ms more per call" + on, 0, [host] {
+            FillFixture fixture((std::string(kCallDelay) + kSpace).c_str(), kExpectedNodes, host);
+            return fixture.IsOk() ? MedianMs(1, [&] { return fixture.FillMs(); }) : -1.0;
+        });
+        table.Add("Add Items of a branch of 5,000 leaves, 2 ms more per call" + on, 0, [host] {
+            FillFixture fixture((std::string(kCallDelay) + kBranch).c_str(), kBranchNodes, host);
+            return fixture.IsOk() ? MedianMs(1, [&] { return fixture.AddItemsMs(false, kBranchLeaves); }) : -1.0;
+        });
+    }
     table.Add("Add Items of a branch of 5,000 leaves" + on, bTargets ? kAddItemsTargetMs : 0, [host] {
         FillFixture fixture(kBranch, kBranchNodes, host);
         return fixture.IsOk() ? MedianMs(kRuns, [&] { return fixture.AddItemsMs(false, kBranchLeaves); }) : -1.0;

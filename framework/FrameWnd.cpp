@@ -159,7 +159,15 @@ void CFrameWnd::SetMessageText(const char* text) {
 }
 
 void CFrameWnd::SetMessageText(UINT promptId) {
-    SetMessageText(PromptPart(promptId, false).c_str());
+    if (promptId == AFX_IDS_IDLEMESSAGE && !m_idleNote.empty())
+        SetMessageText(m_idleNote.c_str());
+    else
+        SetMessageText(PromptPart(promptId, false).c_str());
+}
+
+void CFrameWnd::SetIdleNote(const std::string& note) {
+    m_idleNote = note;
+    SetMessageText(AFX_IDS_IDLEMESSAGE);
 }
 
 std::string CFrameWnd::GetMessageText() const {

@@ -22,6 +22,9 @@ class CFrameWnd : public CWnd {
     // Shows the prompt of a command (the string-table text before "\n") in the message pane.
     void SetMessageText(UINT promptId);
     void SetMessageText(const char* text);
+    // A note that stands in the status line instead of the idle message while it is set ("":
+    // the idle message again); shown at once.
+    void SetIdleNote(const std::string& note);
     std::string GetMessageText() const;
     // Runs the command-state updates of the bars (tool bar buttons, status indicators).
     void UpdateBars();
@@ -58,4 +61,5 @@ class CFrameWnd : public CWnd {
     CView* m_pActiveView = nullptr;
     bool m_bHelpMode = false;
     char m_tipText[256] = {};
+    std::string m_idleNote;
 };

@@ -1,8 +1,10 @@
 #include "opc/BrowseText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 
+#include "opc/OpcConnection.h"
 #include "opc/TaskMemory.h"
 
 const char kFlatItemsText[] = "Flat Items";
@@ -40,8 +42,8 @@ bool IsReservedNodeText(const std::string& text, const std::string& serverText) 
     return text == serverText || text == kFlatItemsText || text == kHierarchicalItemsText || text == kPublicGroupsText;
 }
 
-BrowseNameReader::BrowseNameReader(IEnumString* enumerator, IMalloc* malloc, size_t maxNames)
-    : m_pEnum(enumerator), m_pMalloc(malloc), m_nLeft(maxNames) {}
+BrowseNameReader::BrowseNameReader(IEnumString* enumerator, IMalloc* malloc, size_t maxNames, ULONG* batchSize)
+    : m_pEnum(enumerator), m_pMalloc(malloc), m_nLeft(maxNames), m_pBatch(batchSize ? batchSize : &m_nOwnBatch) {}
 
 bool BrowseNameReader::Reset() {
     return m_pEnum && m_pEnum->Reset() == S_OK;
@@ -52,15 +54,16 @@ bool BrowseNameReader::Next(std::vector<std::string>* names) {
     if (m_bDone || !m_pEnum || m_nLeft == 0)
         return false;
     LPOLESTR batch[kBrowseBatch] = {};
+    ULONG count = 0;
     ULONG fetched = 0;
-    HRESULT hr = m_pEnum->Next(kBrowseBatch, batch, &fetched);
+    HRESULT hr = FetchBatch(batch, &count, &fetched);
     if (FAILED(hr)) {
         // Whatever the server wrote on failure is not ours to free.
         m_bDone = true;
         return false;
     }
-    if (fetched > kBrowseBatch)
-        fetched = kBrowseBatch;
+    if (fetched > count)
+        fetched = count;
     for (ULONG i = 0; i < fetched; ++i) {
         if (names->size() < m_nLeft)
             names->push_back(BrowseNameToAnsi(batch[i]));
@@ -72,8 +75,27 @@ bool BrowseNameReader::Next(std::vector<std::string>* names) {
     m_nLeft -= names->size();
     if (m_nLeft == 0 && hr == S_OK)
         m_bCut = true;
-    // S_FALSE ends the list after this batch; S_OK with nothing fetched would never end it.
+    // S_FALSE ends the list after this batch; S_OK with nothing fetched would never end it. S_OK
+    // with fewer names than asked for is not taken as the end: a server may send less per call.
     if (hr != S_OK || fetched == 0 || m_nLeft == 0)
         m_bDone = true;
     return !names->empty();
+}
+
+HRESULT BrowseNameReader::FetchBatch(LPOLESTR* batch, ULONG* pCount, ULONG* pFetched) {
+    for (;;) {
+        const ULONG count = std::min(std::max(*m_pBatch, kSmallestBrowseBatch), kBrowseBatch);
+        *pCount = count;
+        *pFetched = 0;
+        HRESULT hr = m_pEnum->Next(count, batch, pFetched);
+        // Only a first call is asked again: after names were read, the position is unknown. A
+        // server gone is not called again.
+        const bool bRefused = FAILED(hr) && !m_bStarted && count > kSmallestBrowseBatch && !IsServerGone(hr);
+        m_bStarted = true;
+        if (!bRefused)
+            return hr;
+        std::fill(batch, batch + count, nullptr);
+        *m_pBatch = std::max(count / 10, kSmallestBrowseBatch);
+        m_bStarted = false;
+    }
 }

@@ -8,8 +8,11 @@
 #include <string>
 #include <vector>
 
-// Names fetched per IEnumString::Next.
-constexpr ULONG kBrowseBatch = 10;
+// Names asked for per IEnumString::Next: every call may cross to another process or machine, so
+// one call carries a large part of a branch. A server that refuses the count gets a tenth of it,
+// down to kSmallestBrowseBatch.
+constexpr ULONG kBrowseBatch = 1000;
+constexpr ULONG kSmallestBrowseBatch = 10;
 // One enumerator gives at most this many names; the rest are dropped. Large plants list some ten
 // thousand item IDs; a list beyond this is taken for an enumerator that never ends.
 constexpr size_t kMaxNamesPerEnumerator = 100000;
@@ -40,11 +43,17 @@ extern const char kPublicGroupsText[];
 // Reads an enumerator batch by batch. Every string the server hands out is converted and freed
 // through the task allocator, also the ones dropped by the bound. A failing Next ends the reading
 // and nothing of that call is trusted; so does S_OK with nothing fetched, which would loop for
-// ever. A count above the batch size is taken as the batch size.
+// ever. A count above the batch size is taken as the batch size; S_OK with fewer names than asked
+// for reads on. When the first Next of an enumerator fails (not for a server gone), the reader
+// asks again for a tenth, and the readers sharing batchSize start there.
 class BrowseNameReader {
   public:
     // enumerator and malloc stay owned by the caller; malloc may be null (CoTaskMemFree is used).
-    BrowseNameReader(IEnumString* enumerator, IMalloc* malloc, size_t maxNames = kMaxNamesPerEnumerator);
+    // batchSize (optional, kept by the caller): the count to ask for, lowered when refused.
+    BrowseNameReader(IEnumString* enumerator,
+                     IMalloc* malloc,
+                     size_t maxNames = kMaxNamesPerEnumerator,
+                     ULONG* batchSize = nullptr);
 
     // False when the enumerator refuses to start again (anything but S_OK).
     bool Reset();
@@ -55,9 +64,15 @@ class BrowseNameReader {
     bool WasCut() const { return m_bCut; }
 
   private:
+    // One Next call with the count shared by the reading; falls back to smaller counts first.
+    HRESULT FetchBatch(LPOLESTR* batch, ULONG* pCount, ULONG* pFetched);
+
     IEnumString* m_pEnum;
     IMalloc* m_pMalloc;
     size_t m_nLeft;
+    ULONG m_nOwnBatch = kBrowseBatch;
+    ULONG* m_pBatch;
+    bool m_bStarted = false;
     bool m_bDone = false;
     bool m_bCut = false;
 };

@@ -38,6 +38,7 @@
 #define IDD_DRIVER 164
 #define IDD_SERVER_CHOOSER 165
 #define IDD_REPLACE_ENTRY 166
+#define IDD_PROGRESS 167
 
 // ---- Menu "&Datei" ---------------------------------------------------------------------
 #define ID_FILE_COPY 32815
@@ -209,5 +210,8 @@
 // ---- Controls: entry to replace (IDD_REPLACE_ENTRY) ------------------------------------
 #define IDC_REPLACE_TEXT 1064
 #define IDC_REPLACE_LIST 1065
+
+// ---- Controls: progress of a long operation (IDD_PROGRESS) -----------------------------
+#define IDC_PROGRESS_TEXT 1066
 
 #endif  // ZZ_RES_RESOURCE_H

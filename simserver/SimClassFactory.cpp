@@ -13,6 +13,7 @@ HRESULT MakeServer(const SimProfile& profile, REFIID riid, void** ppv) {
     std::string path = SimProfiles::ConfigPath(profile);
     // A bad config still makes a server: it reports OPC_STATUS_NOCONFIG and names the error.
     std::shared_ptr<const SimConfig> config = SimConfigParser::LoadFile(path);
+    SimSetCallDelay(config->callDelayMs);
     HRESULT hr = config->Hook("CreateInstance");
     if (SUCCEEDED(hr)) {
         hr = SimServer::Create(config, riid, ppv);

@@ -2,12 +2,15 @@
 
 #include <cctype>
 
+#include "simserver/SimLog.h"
+
 namespace {
 
 // Timers cannot usefully run faster; "0 = as fast as possible" also lands here.
 constexpr DWORD kFastestRate = 10;
 
 LONG g_disconnected = 0;
+LONG g_callDelayMs = 0;
 
 }  // namespace
 
@@ -17,6 +20,18 @@ bool SimIsDisconnected() {
 
 void SimSetDisconnected(bool bDisconnected) {
     InterlockedExchange(&g_disconnected, bDisconnected ? 1 : 0);
+}
+
+void SimSetCallDelay(DWORD ms) {
+    InterlockedExchange(&g_callDelayMs, static_cast<LONG>(ms));
+}
+
+void SimServeCall() {
+    InterlockedIncrement(reinterpret_cast<LONG*>(&SimLog::Counters().nCalls));
+    const LONG ms = InterlockedCompareExchange(&g_callDelayMs, 0, 0);
+    if (ms > 0) {
+        Sleep(static_cast<DWORD>(ms));
+    }
 }
 
 HRESULT SimConfig::Hook(const char* method) const {

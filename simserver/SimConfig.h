@@ -63,6 +63,7 @@ struct SimConfig {
     std::set<std::string> withheld;        // lower-case interface keywords
     std::map<std::string, DWORD> slow;     // lower-case method name -> delay in ms
     std::map<std::string, HRESULT> fails;  // lower-case method name -> result
+    DWORD callDelayMs = 0;                 // every call served sleeps this long first, as if it crossed a network
     bool bAcceptBrowseUpAtRoot = false;
     std::set<std::wstring> failBrowseDown;  // short names or full IDs
     bool bEndlessBrowse = false;            // browse enumerators never end
@@ -90,3 +91,9 @@ struct SimConfig {
 // RPC_E_DISCONNECTED and no notification is sent. Set by tests through ZZSim_SetDisconnected.
 bool SimIsDisconnected();
 void SimSetDisconnected(bool bDisconnected);
+
+// Every call the simulator serves (each method of server, group, browse and enumerators, apart
+// from AddRef, Release and QueryInterface) starts with SimServeCall: it counts the call and sleeps
+// the call delay of the config the most recent server was made from (call_delay_ms).
+void SimSetCallDelay(DWORD ms);
+void SimServeCall();

@@ -206,6 +206,9 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         m_pConfig->fails[AsciiLower(words[1])] = hr;
         return true;
     }
+    if (keyword == "call_delay_ms" && n == 2) {
+        return ParseCount(words[1], &m_pConfig->callDelayMs);
+    }
     if (keyword == "slow" && n == 3) {
         return ParseCount(words[2], &m_pConfig->slow[AsciiLower(words[1])]);
     }
@@ -222,8 +225,8 @@ bool SimConfigParser::ParseOption(const std::vector<std::string>& words, bool* p
         return true;
     }
     *pHandled = keyword == "organization" || keyword == "vendor" || keyword == "revise_rate" || keyword == "reject" ||
-                keyword == "getstatus" || keyword == "fail" || keyword == "slow" || keyword == "fail_browse_down" ||
-                keyword == "broken_additems" || pSwitch != nullptr;
+                keyword == "getstatus" || keyword == "fail" || keyword == "slow" || keyword == "call_delay_ms" ||
+                keyword == "fail_browse_down" || keyword == "broken_additems" || pSwitch != nullptr;
     return Fail("wrong number of words for \"" + words[0] + "\"");
 }
 

@@ -151,6 +151,7 @@ STDMETHODIMP SimGroup::GetState(DWORD* pUpdateRate,
                                 DWORD* pLCID,
                                 OPCHANDLE* phClientGroup,
                                 OPCHANDLE* phServerGroup) {
+    SimServeCall();
     if (!pUpdateRate || !pActive || !ppName || !pTimeBias || !pPercentDeadband || !pLCID || !phClientGroup ||
         !phServerGroup) {
         return E_INVALIDARG;
@@ -180,6 +181,7 @@ STDMETHODIMP SimGroup::SetState(DWORD* pRequestedUpdateRate,
                                 FLOAT* pPercentDeadband,
                                 DWORD* pLCID,
                                 OPCHANDLE* phClientGroup) {
+    SimServeCall();
     if (!pRevisedUpdateRate) {
         return E_INVALIDARG;
     }
@@ -214,6 +216,7 @@ STDMETHODIMP SimGroup::SetState(DWORD* pRequestedUpdateRate,
 }
 
 STDMETHODIMP SimGroup::SetName(LPCWSTR szName) {
+    SimServeCall();
     if (!szName || !*szName) {
         return E_INVALIDARG;
     }
@@ -228,6 +231,7 @@ STDMETHODIMP SimGroup::SetName(LPCWSTR szName) {
 }
 
 STDMETHODIMP SimGroup::CloneGroup(LPCWSTR szName, REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }

@@ -113,6 +113,7 @@ STDMETHODIMP SimGroup::AddItems(DWORD dwCount,
                                 OPCITEMDEF* pItemArray,
                                 OPCITEMRESULT** ppAddResults,
                                 HRESULT** ppErrors) {
+    SimServeCall();
     ++SimLog::Counters().nAddItems;
     SimLog::Write("AddItems group=%lu count=%lu", m_hServerGroup, dwCount);
     HRESULT hr = Enter("AddItems");
@@ -147,6 +148,7 @@ STDMETHODIMP SimGroup::ValidateItems(DWORD dwCount,
                                      BOOL /*bBlobUpdate*/,
                                      OPCITEMRESULT** ppValidationResults,
                                      HRESULT** ppErrors) {
+    SimServeCall();
     HRESULT hr = Enter("ValidateItems");
     if (FAILED(hr)) {
         if (ppValidationResults) {
@@ -161,6 +163,7 @@ STDMETHODIMP SimGroup::ValidateItems(DWORD dwCount,
 }
 
 STDMETHODIMP SimGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT** ppErrors) {
+    SimServeCall();
     ++SimLog::Counters().nRemoveItems;
     std::string handles;
     for (DWORD i = 0; phServer && i < dwCount; ++i) {
@@ -178,6 +181,7 @@ STDMETHODIMP SimGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phServer, HRESULT**
 }
 
 STDMETHODIMP SimGroup::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL bActive, HRESULT** ppErrors) {
+    SimServeCall();
     if (m_bRemoved) {
         return E_FAIL;
     }
@@ -194,6 +198,7 @@ STDMETHODIMP SimGroup::SetActiveState(DWORD dwCount, OPCHANDLE* phServer, BOOL b
 }
 
 STDMETHODIMP SimGroup::SetClientHandles(DWORD dwCount, OPCHANDLE* phServer, OPCHANDLE* phClient, HRESULT** ppErrors) {
+    SimServeCall();
     if (m_bRemoved || !phClient) {
         if (ppErrors) {
             *ppErrors = nullptr;
@@ -214,6 +219,7 @@ STDMETHODIMP SimGroup::SetDatatypes(DWORD dwCount,
                                     OPCHANDLE* phServer,
                                     VARTYPE* pRequestedDatatypes,
                                     HRESULT** ppErrors) {
+    SimServeCall();
     if (m_bRemoved || !pRequestedDatatypes) {
         if (ppErrors) {
             *ppErrors = nullptr;
@@ -226,6 +232,7 @@ STDMETHODIMP SimGroup::SetDatatypes(DWORD dwCount,
 }
 
 STDMETHODIMP SimGroup::CreateEnumerator(REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -255,6 +262,7 @@ STDMETHODIMP SimGroup::Read(OPCDATASOURCE dwSource,
                             OPCHANDLE* phServer,
                             OPCITEMSTATE** ppItemValues,
                             HRESULT** ppErrors) {
+    SimServeCall();
     if (!ppItemValues || !ppErrors) {
         return E_INVALIDARG;
     }
@@ -294,6 +302,7 @@ STDMETHODIMP SimGroup::Read(OPCDATASOURCE dwSource,
 }
 
 STDMETHODIMP SimGroup::Write(DWORD dwCount, OPCHANDLE* phServer, VARIANT* pItemValues, HRESULT** ppErrors) {
+    SimServeCall();
     if (!ppErrors) {
         return E_INVALIDARG;
     }
@@ -328,6 +337,7 @@ STDMETHODIMP SimGroup::Read(DWORD dwConnection,
                             OPCHANDLE* phServer,
                             DWORD* pTransactionID,
                             HRESULT** ppErrors) {
+    SimServeCall();
     if (!pTransactionID || !ppErrors) {
         return E_INVALIDARG;
     }
@@ -365,6 +375,7 @@ STDMETHODIMP SimGroup::Write(DWORD /*dwConnection*/,
                              VARIANT* /*pItemValues*/,
                              DWORD* pTransactionID,
                              HRESULT** ppErrors) {
+    SimServeCall();
     if (pTransactionID) {
         *pTransactionID = 0;
     }
@@ -375,6 +386,7 @@ STDMETHODIMP SimGroup::Write(DWORD /*dwConnection*/,
 }
 
 STDMETHODIMP SimGroup::Refresh(DWORD dwConnection, OPCDATASOURCE /*dwSource*/, DWORD* pTransactionID) {
+    SimServeCall();
     if (!pTransactionID) {
         return E_INVALIDARG;
     }
@@ -400,6 +412,7 @@ STDMETHODIMP SimGroup::Refresh(DWORD dwConnection, OPCDATASOURCE /*dwSource*/, D
 }
 
 STDMETHODIMP SimGroup::Cancel(DWORD dwTransactionID) {
+    SimServeCall();
     for (auto it = m_transactions.begin(); it != m_transactions.end(); ++it) {
         if (it->id == dwTransactionID) {
             m_transactions.erase(it);

@@ -163,18 +163,22 @@ HRESULT SimGroup::EmitRaw(DWORD dwConnection, CLIPFORMAT cfFormat, const void* p
 }
 
 STDMETHODIMP SimGroup::GetData(FORMATETC*, STGMEDIUM*) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::GetDataHere(FORMATETC*, STGMEDIUM*) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::QueryGetData(FORMATETC*) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* pformatetcOut) {
+    SimServeCall();
     if (pformatetcOut) {
         pformatetcOut->ptd = nullptr;
     }
@@ -182,10 +186,12 @@ STDMETHODIMP SimGroup::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* pformatetcOu
 }
 
 STDMETHODIMP SimGroup::SetData(FORMATETC*, STGMEDIUM*, BOOL) {
+    SimServeCall();
     return E_NOTIMPL;
 }
 
 STDMETHODIMP SimGroup::EnumFormatEtc(DWORD, IEnumFORMATETC** ppenumFormatEtc) {
+    SimServeCall();
     if (ppenumFormatEtc) {
         *ppenumFormatEtc = nullptr;
     }
@@ -193,6 +199,7 @@ STDMETHODIMP SimGroup::EnumFormatEtc(DWORD, IEnumFORMATETC** ppenumFormatEtc) {
 }
 
 STDMETHODIMP SimGroup::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseSink* pAdvSink, DWORD* pdwConnection) {
+    SimServeCall();
     ++SimLog::Counters().nDAdvise;
     if (pdwConnection) {
         *pdwConnection = 0;
@@ -214,6 +221,7 @@ STDMETHODIMP SimGroup::DAdvise(FORMATETC* pformatetc, DWORD /*advf*/, IAdviseSin
 }
 
 STDMETHODIMP SimGroup::DUnadvise(DWORD dwConnection) {
+    SimServeCall();
     ++SimLog::Counters().nDUnadvise;
     HRESULT hr = m_config->Hook("DUnadvise");
     if (SUCCEEDED(hr)) {
@@ -225,6 +233,7 @@ STDMETHODIMP SimGroup::DUnadvise(DWORD dwConnection) {
 }
 
 STDMETHODIMP SimGroup::EnumDAdvise(IEnumSTATDATA** ppenumAdvise) {
+    SimServeCall();
     if (ppenumAdvise) {
         *ppenumAdvise = nullptr;
     }

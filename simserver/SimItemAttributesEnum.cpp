@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "simserver/SimConfig.h"
 #include "simserver/SimTaskArray.h"
 #include "simserver/SimText.h"
 
@@ -30,12 +31,16 @@ STDMETHODIMP_(ULONG) SimItemAttributesEnum::AddRef() {
 STDMETHODIMP_(ULONG) SimItemAttributesEnum::Release() {
     LONG count = InterlockedDecrement(&m_cRef);
     if (count == 0) {
+        // The client's last release: across processes a call of its own (COM's own references
+        // come and go while the enumerator is handed out, and are not calls).
+        SimServeCall();
         delete this;
     }
     return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP SimItemAttributesEnum::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemArray, ULONG* pceltFetched) {
+    SimServeCall();
     if (!ppItemArray || !pceltFetched) {
         return E_INVALIDARG;
     }
@@ -75,17 +80,20 @@ STDMETHODIMP SimItemAttributesEnum::Next(ULONG celt, OPCITEMATTRIBUTES** ppItemA
 }
 
 STDMETHODIMP SimItemAttributesEnum::Skip(ULONG celt) {
+    SimServeCall();
     size_t left = m_items->size() - m_position;
     m_position += celt < left ? celt : left;
     return celt <= left ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP SimItemAttributesEnum::Reset() {
+    SimServeCall();
     m_position = 0;
     return S_OK;
 }
 
 STDMETHODIMP SimItemAttributesEnum::Clone(IEnumOPCItemAttributes** ppEnumItemAttributes) {
+    SimServeCall();
     if (!ppEnumItemAttributes) {
         return E_INVALIDARG;
     }

@@ -160,6 +160,7 @@ STDMETHODIMP SimServer::AddGroup(LPCWSTR szName,
                                  DWORD* pRevisedUpdateRate,
                                  REFIID riid,
                                  IUnknown** ppUnk) {
+    SimServeCall();
     ZZSimCounters& counters = SimLog::Counters();
     ++counters.nAddGroup;
     counters.dwLastRequestedRate = dwRequestedUpdateRate;
@@ -247,10 +248,12 @@ HRESULT SimServer::CloneGroup(SimGroup& source, LPCWSTR szName, REFIID riid, IUn
 }
 
 STDMETHODIMP SimServer::GetErrorString(HRESULT dwError, LCID /*dwLocale*/, LPWSTR* ppString) {
+    SimServeCall();
     return GetErrorString(dwError, ppString);
 }
 
 STDMETHODIMP SimServer::GetGroupByName(LPCWSTR szName, REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -281,6 +284,7 @@ OPCSERVERSTATE SimServer::CurrentState() {
 }
 
 STDMETHODIMP SimServer::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
+    SimServeCall();
     ++SimLog::Counters().nGetStatus;
     if (!ppServerStatus) {
         return E_INVALIDARG;
@@ -314,6 +318,7 @@ STDMETHODIMP SimServer::GetStatus(OPCSERVERSTATUS** ppServerStatus) {
 }
 
 STDMETHODIMP SimServer::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
+    SimServeCall();
     ++SimLog::Counters().nRemoveGroup;
     HRESULT hr = m_config->Hook("RemoveGroup");
     SimGroup* found = nullptr;
@@ -334,6 +339,7 @@ STDMETHODIMP SimServer::RemoveGroup(OPCHANDLE hServerGroup, BOOL bForce) {
 }
 
 STDMETHODIMP SimServer::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid, IUnknown** ppUnk) {
+    SimServeCall();
     if (!ppUnk) {
         return E_INVALIDARG;
     }
@@ -361,6 +367,7 @@ STDMETHODIMP SimServer::CreateGroupEnumerator(OPCENUMSCOPE dwScope, REFIID riid,
 }
 
 STDMETHODIMP SimServer::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
+    SimServeCall();
     if (!pNameSpaceType) {
         return E_INVALIDARG;
     }
@@ -374,6 +381,7 @@ STDMETHODIMP SimServer::QueryOrganization(OPCNAMESPACETYPE* pNameSpaceType) {
 }
 
 STDMETHODIMP SimServer::ChangeBrowsePosition(OPCBROWSEDIRECTION dwBrowseDirection, LPCWSTR szString) {
+    SimServeCall();
     ++SimLog::Counters().nChangeBrowsePosition;
     HRESULT hr = m_config->Hook("ChangeBrowsePosition");
     if (SUCCEEDED(hr)) {
@@ -389,6 +397,7 @@ STDMETHODIMP SimServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType,
                                          VARTYPE vtDataTypeFilter,
                                          DWORD dwAccessRightsFilter,
                                          IEnumString** ppIEnumString) {
+    SimServeCall();
     ++SimLog::Counters().nBrowseOPCItemIDs;
     if (!ppIEnumString) {
         return E_INVALIDARG;
@@ -414,6 +423,7 @@ STDMETHODIMP SimServer::BrowseOPCItemIDs(OPCBROWSETYPE dwBrowseFilterType,
 }
 
 STDMETHODIMP SimServer::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
+    SimServeCall();
     ++SimLog::Counters().nGetItemID;
     if (!szItemID) {
         return E_INVALIDARG;
@@ -434,6 +444,7 @@ STDMETHODIMP SimServer::GetItemID(LPWSTR szItemDataID, LPWSTR* szItemID) {
 }
 
 STDMETHODIMP SimServer::BrowseAccessPaths(LPCWSTR /*szItemID*/, IEnumString** ppIEnumString) {
+    SimServeCall();
     if (ppIEnumString) {
         *ppIEnumString = nullptr;
     }
@@ -441,6 +452,7 @@ STDMETHODIMP SimServer::BrowseAccessPaths(LPCWSTR /*szItemID*/, IEnumString** pp
 }
 
 STDMETHODIMP SimServer::SetLocaleID(LCID dwLcid) {
+    SimServeCall();
     bool bKnown = dwLcid == LOCALE_SYSTEM_DEFAULT || dwLcid == LOCALE_USER_DEFAULT;
     for (LCID lcid : kLocales) {
         bKnown = bKnown || dwLcid == lcid;
@@ -453,6 +465,7 @@ STDMETHODIMP SimServer::SetLocaleID(LCID dwLcid) {
 }
 
 STDMETHODIMP SimServer::GetLocaleID(LCID* pdwLcid) {
+    SimServeCall();
     if (!pdwLcid) {
         return E_INVALIDARG;
     }
@@ -461,6 +474,7 @@ STDMETHODIMP SimServer::GetLocaleID(LCID* pdwLcid) {
 }
 
 STDMETHODIMP SimServer::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid) {
+    SimServeCall();
     if (!pdwCount || !pdwLcid) {
         return E_INVALIDARG;
     }
@@ -480,6 +494,7 @@ STDMETHODIMP SimServer::QueryAvailableLocaleIDs(DWORD* pdwCount, LCID** pdwLcid)
 }
 
 STDMETHODIMP SimServer::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
+    SimServeCall();
     if (!ppString) {
         return E_INVALIDARG;
     }
@@ -493,6 +508,7 @@ STDMETHODIMP SimServer::GetErrorString(HRESULT dwError, LPWSTR* ppString) {
 }
 
 STDMETHODIMP SimServer::SetClientName(LPCWSTR szName) {
+    SimServeCall();
     if (!szName) {
         return E_INVALIDARG;
     }

@@ -60,12 +60,16 @@ STDMETHODIMP_(ULONG) SimStringEnum::AddRef() {
 STDMETHODIMP_(ULONG) SimStringEnum::Release() {
     LONG count = InterlockedDecrement(&m_cRef);
     if (count == 0) {
+        // The client's last release: across processes a call of its own (COM's own references
+        // come and go while the enumerator is handed out, and are not calls).
+        SimServeCall();
         delete this;
     }
     return static_cast<ULONG>(count);
 }
 
 STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) {
+    SimServeCall();
     if (!rgelt || (celt > 1 && !pceltFetched)) {
         return E_POINTER;
     }
@@ -104,6 +108,7 @@ STDMETHODIMP SimStringEnum::Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetche
 }
 
 STDMETHODIMP SimStringEnum::Skip(ULONG celt) {
+    SimServeCall();
     if (m_mode == SimEnumMode::Endless) {
         m_position += celt;
         return S_OK;
@@ -117,12 +122,14 @@ STDMETHODIMP SimStringEnum::Skip(ULONG celt) {
 }
 
 STDMETHODIMP SimStringEnum::Reset() {
+    SimServeCall();
     m_position = 0;
     m_bGarbageSent = false;
     return S_OK;
 }
 
 STDMETHODIMP SimStringEnum::Clone(IEnumString** ppenum) {
+    SimServeCall();
     if (!ppenum) {
         return E_POINTER;
     }

@@ -63,6 +63,7 @@ struct ZZSimCounters {
     DWORD dwLastAdviseCookie;       // of the last successful DAdvise
     DWORD dwLastNotificationItems;  // item count of the last OnDataChange
     LONG nCallbacksUnderWay;        // OnDataChange calls made that have not returned yet
+    DWORD nCalls;                   // calls served: every method but AddRef, Release, QueryInterface
 };
 
 // Copies the call log (UTF-8, one line per call, '\n' separated) into buffer (may be NULL) and

@@ -7,17 +7,27 @@
 #include "app/Globals.h"
 #include "app/ItemIdDlg.h"
 #include "framework/CommandTable.h"
+#include "framework/FrameWnd.h"
 #include "opc/BrowseText.h"
 #include "opc/OpcConnection.h"
 #include "res/resource.h"
 #include "trace/Trace.h"
 #include "views/ItemView.h"
+#include "views/ProgressWindow.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
 // Node texts are names of at most kMaxNameChars characters; double-byte code pages double that.
 const size_t kMaxNodeTextBytes = 4 * kMaxNameChars;
+// "Add Items" goes back to the root and adds the IDs read so far after this many: a cancel then
+// keeps what was added, and the server sees the usual order (IDs at the branch, items at the root).
+const size_t kAddItemsChunk = 500;
+
+const char kReadingProgress[] = "Lese Adressraum: %u Namen gelesen";
+const char kAddingProgress[] = "F\xfcge Items hinzu: %u von %u";
+const char kCancelledNote[] = "Adressraum unvollst\xe4ndig: Lesen abgebrochen";
+const char kServerLostNote[] = "Adressraum unvollst\xe4ndig: Server antwortet nicht mehr";
 
 IMalloc* ServerMalloc() {
     return g_pConnection ? g_pConnection->Link().GetMalloc() : nullptr;
@@ -38,7 +48,24 @@ struct CBrowseView::FillState {
     int depth = 0;
     bool positionLost = false;
     bool cut = false;
+    // Names asked for per Next; lowered for the whole fill when a server refuses the count.
+    ULONG batch = kBrowseBatch;
     std::vector<std::pair<HTREEITEM, std::vector<std::string>>> leaves;
+    // The fill stops early when the user cancels it or the server has gone; the tree keeps what
+    // was read and the status line says that it is incomplete.
+    CProgressWindow* progress = nullptr;
+    unsigned namesRead = 0;
+    bool cancelled = false;
+    bool serverLost = false;
+    std::string position;  // the branch being read, for the trace of a cancel
+
+    // Reports progress; true when the walk has to stop.
+    bool Stop() {
+        serverLost = serverLost || (g_pConnection && g_pConnection->IsServerLost());
+        if (!cancelled && !serverLost && progress && !progress->Step(namesRead))
+            cancelled = true;
+        return cancelled || serverLost;
+    }
 };
 
 CTreeCtrl& CBrowseView::Tree() {
@@ -79,10 +106,11 @@ bool CBrowseView::IsHierarchicalTop(HTREEITEM node) {
     return parent && !Tree().GetParentItem(parent) && NodeText(node) == kHierarchicalItemsText;
 }
 
-std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& state) {
+std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& state, bool bFresh) {
     std::vector<std::string> kept;
-    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator);
-    if (!reader.Reset())
+    BrowseNameReader reader(names, ServerMalloc(), s_limits.namesPerEnumerator, &state.batch);
+    // A new enumerator stands at its start: a Reset would be a round trip for nothing.
+    if (!bFresh && !reader.Reset())
         return kept;
     std::vector<std::string> batch;
     while (reader.Next(&batch)) {
@@ -94,6 +122,9 @@ std::vector<std::string> CBrowseView::TakeNames(IEnumString* names, FillState& s
             --state.nodesLeft;
             kept.push_back(std::move(name));
         }
+        state.namesRead += (unsigned)batch.size();
+        if (state.Stop())
+            return kept;
     }
     state.cut = state.cut || reader.WasCut();
     return kept;
@@ -116,7 +147,17 @@ void CBrowseView::InsertLeaves(FillState& state) {
     state.leaves.clear();
 }
 
+void CBrowseView::SetIncompleteNote(const char* mark) {
+    // The connection's own notice (a server that sends no values, ...) stays in front.
+    std::string note = g_pConnection ? g_pConnection->Notice() : std::string();
+    if (*mark)
+        note += note.empty() ? mark : std::string(" - ") + mark;
+    if (auto* frame = dynamic_cast<CFrameWnd*>(CWnd::FromHandle(GetAncestor(m_hWnd, GA_ROOT))))
+        frame->SetIdleNote(note);
+}
+
 int CBrowseView::FillTree() {
+    SetIncompleteNote("");
     CRedrawOff redrawOff(m_hWnd);
     SendMessage(TVM_DELETEITEM, 0, (LPARAM)TVI_ROOT);
     OpcConnection* connection = g_pConnection;
@@ -126,19 +167,30 @@ int CBrowseView::FillTree() {
     IEnumString* flat = nullptr;
     if (connection->BrowseFlat(&flat) != S_OK)
         return E_FAIL;
+    CProgressWindow progress(m_hWnd, kReadingProgress);
     FillState state;
+    state.progress = &progress;
+    state.position = kFlatItemsText;
     HTREEITEM flatNode = Tree().InsertItem(kFlatItemsText, root);
-    InsertNames(flat, flatNode, state);
+    InsertNames(flat, flatNode, state, true);
     HTREEITEM hierarchy = Tree().InsertItem(kHierarchicalItemsText, root);
-    if (!connection->IsFlatSpace()) {
+    if (!state.Stop() && !connection->IsFlatSpace()) {
+        state.position = kHierarchicalItemsText;
         FillBranches(hierarchy, state);
         // The walk stopped where a move up failed; start the next gesture from the root anyway.
-        if (state.positionLost)
+        if (state.positionLost && !connection->IsServerLost())
             connection->BrowseToRoot();
     }
     InsertLeaves(state);
     if (state.cut)
         Trace("Browse tree incomplete: the server lists more names than the program shows");
+    if (state.cancelled) {
+        Trace("Browse tree cancelled by the user after %u names, while reading \"%s\"", state.namesRead,
+              state.position.c_str());
+        SetIncompleteNote(kCancelledNote);
+    } else if (connection->IsServerLost()) {
+        SetIncompleteNote(kServerLostNote);
+    }
     Tree().SelectItem(root);
     TreeView_Expand(m_hWnd, root, TVE_EXPAND);
     return 0;
@@ -151,13 +203,13 @@ int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent) {
     return result;
 }
 
-int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state) {
+int CBrowseView::InsertNames(IEnumString* names, HTREEITEM parent, FillState& state, bool bFresh) {
     if (!names)
         return E_FAIL;
     // Takes over the caller's reference (MinGW's ComPtr::Attach would add one of its own).
     ComPtr<IEnumString> owned;
     *owned.GetAddressOf() = names;
-    std::vector<std::string> kept = TakeNames(names, state);
+    std::vector<std::string> kept = TakeNames(names, state, bFresh);
     if (!kept.empty())
         state.leaves.emplace_back(parent, std::move(kept));
     return 0;
@@ -179,12 +231,14 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
     // The enumerator is thus exhausted and released before the position moves, which also suits
     // servers whose enumerators follow the position.
     std::vector<std::pair<std::string, HTREEITEM>> branches;
+    if (state.Stop())
+        return 0;
     {
         ComPtr<IEnumString> names;
-        connection->BrowseBranches(names.GetAddressOf());
-        if (!names)
+        // S_FALSE: nothing found (the enumerator, if any, is empty and need not be read).
+        if (connection->BrowseBranches(names.GetAddressOf()) == S_FALSE || !names)
             return 0;
-        for (std::string& name : TakeNames(names.Get(), state)) {
+        for (std::string& name : TakeNames(names.Get(), state, true)) {
             if (HTREEITEM node = Tree().InsertItem(name.c_str(), parent))
                 branches.emplace_back(std::move(name), node);
         }
@@ -194,9 +248,12 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
         return 0;
     }
     for (const auto& [name, node] : branches) {
+        if (state.Stop())
+            break;
+        state.position = name;
         IEnumString* leaves = nullptr;
         bool moved = false;
-        connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
+        const HRESULT found = connection->BrowseLeavesOf(name.c_str(), &leaves, &moved);
         // A listed branch the server will not enter keeps no children; the position did not
         // change, so listing again here would repeat the parent's branches, and a move up would
         // leave the parent.
@@ -205,11 +262,17 @@ int CBrowseView::FillBranches(HTREEITEM parent, FillState& state) {
                 leaves->Release();
             continue;
         }
-        InsertNames(leaves, node, state);
+        if (found == S_FALSE && leaves) {
+            leaves->Release();
+            leaves = nullptr;
+        }
+        if (leaves)
+            InsertNames(leaves, node, state, true);
         ++state.depth;
         FillBranches(node, state);
         --state.depth;
-        if (state.positionLost || FAILED(connection->BrowseUp())) {
+        // A cancelled walk still climbs back to the root; one whose server has gone calls no more.
+        if (state.positionLost || connection->IsServerLost() || FAILED(connection->BrowseUp())) {
             state.positionLost = true;
             break;
         }
@@ -240,6 +303,9 @@ void CBrowseView::ShowContextMenu(UINT menuId, const POINT* at) {
 }
 
 LRESULT CBrowseView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    // Nothing starts while the tree is read or items are added.
+    if (CProgressWindow::IsRunning())
+        return CTreeView::WindowProc(msg, wp, lp);
     if (msg == WM_KEYDOWN && wp == VK_RETURN) {
         HTREEITEM node = Tree().GetSelectedItem();
         if (node && Tree().ItemHasChildren(node))
@@ -262,6 +328,8 @@ LRESULT CBrowseView::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
+    if (CProgressWindow::IsRunning())
+        return CTreeView::OnNotifyReflect(hdr, result);
     switch (hdr->code) {
         case NM_DBLCLK:
             OnDoubleClick();
@@ -277,6 +345,8 @@ BOOL CBrowseView::OnNotifyReflect(NMHDR* hdr, LRESULT* result) {
 }
 
 BOOL CBrowseView::OnCmdMsg(UINT id, int code, CCmdUI* pUI) {
+    if (CProgressWindow::IsRunning() && code == CN_COMMAND)
+        return TRUE;
     static const CommandEntry<CBrowseView> kCommands[] = {
         {ID_NODE_ADD_ITEMS, ID_NODE_ADD_ITEMS, &CBrowseView::OnAddItems, nullptr},
     };
@@ -342,24 +412,60 @@ void CBrowseView::OnAddItems(UINT) {
     if (!connection || !node || !Tree().ItemHasChildren(node))
         return;
     std::string text = NodeText(node);
+    CProgressWindow progress(m_hWnd, kAddingProgress);
+    unsigned done = 0;
+    unsigned total = 0;
     if (BrowseToParentOf(node) >= 0) {
-        connection->BrowseDown(text.c_str());
         // The node's own leaves only: sub-branches are neither added nor entered.
-        std::vector<std::string> itemIds;
+        std::vector<HTREEITEM> leaves;
         for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child)) {
             if (!Tree().ItemHasChildren(child))
-                itemIds.push_back(connection->GetFullItemId(NodeText(child).c_str()));
+                leaves.push_back(child);
         }
-        connection->BrowseToRoot();
-        if (itemIds.size() > 1)
-            connection->AddItems(itemIds);
-        else if (itemIds.size() == 1)
-            connection->AddItem(itemIds[0].c_str());
+        total = (unsigned)leaves.size();
+        connection->BrowseDown(text.c_str());
+        std::vector<std::string> itemIds;
+        for (size_t i = 0; i < leaves.size();) {
+            itemIds.push_back(connection->GetFullItemId(NodeText(leaves[i++]).c_str()));
+            const bool bStop = !progress.Step(done + (unsigned)itemIds.size(), total) || connection->IsServerLost();
+            if (itemIds.size() < kAddItemsChunk && i < leaves.size() && !bStop)
+                continue;
+            done += (unsigned)itemIds.size();
+            AddAtRoot(itemIds);
+            itemIds.clear();
+            if (bStop || i == leaves.size())
+                break;
+            BrowseToParentOf(node);
+            connection->BrowseDown(text.c_str());
+        }
+        if (leaves.empty())
+            connection->BrowseToRoot();
     } else {
         // The server node, "Flat Items" or "Hierarchial Items": the texts are the IDs.
         CRedrawOff quiet(g_pItemView ? g_pItemView->m_hWnd : nullptr);
+        std::vector<HTREEITEM> children;
         for (HTREEITEM child = Tree().GetChildItem(node); child; child = Tree().GetNextSiblingItem(child))
+            children.push_back(child);
+        total = (unsigned)children.size();
+        for (HTREEITEM child : children) {
+            if (connection->IsServerLost() || !progress.Step(done, total))
+                break;
             connection->AddItem(NodeText(child).c_str());
+            ++done;
+        }
     }
+    if (progress.Cancelled())
+        Trace("AddItems of Node\"%s\" cancelled by the user after %u of %u items", text.c_str(), done, total);
     Trace("AddItems of Node\"%s\"", text.c_str());
+}
+
+void CBrowseView::AddAtRoot(std::vector<std::string>& itemIds) {
+    OpcConnection* connection = g_pConnection;
+    if (connection->IsServerLost())
+        return;
+    connection->BrowseToRoot();
+    if (itemIds.size() > 1)
+        connection->AddItems(itemIds);
+    else if (itemIds.size() == 1)
+        connection->AddItem(itemIds[0].c_str());
 }

@@ -51,10 +51,11 @@ class CBrowseView : public CTreeView {
   private:
     struct FillState;
     int FillBranches(HTREEITEM parent, FillState& state);
-    int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state);
+    // bFresh: the enumerator was just handed out, so it needs no Reset.
+    int InsertNames(IEnumString* names, HTREEITEM parent, FillState& state, bool bFresh = false);
     // The names of an enumerator, as many as the fill's node budget still allows (the fill is
     // marked cut when it ends them); each name kept has taken its node.
-    static std::vector<std::string> TakeNames(IEnumString* names, FillState& state);
+    static std::vector<std::string> TakeNames(IEnumString* names, FillState& state, bool bFresh);
     // Puts the leaves collected by the walk into the tree.
     void InsertLeaves(FillState& state);
     void OnDoubleClick();
@@ -62,6 +63,12 @@ class CBrowseView : public CTreeView {
     // What a right click on node does; the node menu shows at the point (null: the cursor).
     void OnNodeContext(HTREEITEM node, const POINT* at);
     void OnAddItems(UINT id);
+    // Moves the position back to the root and adds the IDs read at a branch (AddItems, or AddItem
+    // for one); itemIds loses the duplicates. Calls nothing when the server has gone.
+    void AddAtRoot(std::vector<std::string>& itemIds);
+    // The status line's note: the connection's notice, then the mark of an incomplete tree
+    // ("" for none).
+    void SetIncompleteNote(const char* mark);
     CTreeCtrl& Tree();
     // The whole text of a node (CTreeCtrl::GetItemText cuts long names).
     std::string NodeText(HTREEITEM node);

@@ -175,6 +175,15 @@ void SimServerFixture::KillServerProcess() {
     EXPECT_TRUE(TerminateProcess(process, 3));
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
     CloseHandle(process);
+    ForgetKilledServer();
+}
+
+DWORD SimServerFixture::ServerProcessId() {
+    DWORD pid = 0;
+    return m_control && m_control->GetProcessId(&pid) == S_OK ? pid : 0;
+}
+
+void SimServerFixture::ForgetKilledServer() {
     // Releasing a proxy of a dead process must neither hang nor crash.
     m_control.Reset();
     ForgetDeadClassRegistrations();

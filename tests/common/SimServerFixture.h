@@ -52,6 +52,10 @@ class SimServerFixture : public ::testing::Test {
     std::string Server() const { return VersionIndependentProgId(); }
     // Local server only: ends the server process the hard way, as a crash would, and waits for it.
     void KillServerProcess();
+    // The same in two steps, for a kill made from another thread: the process id (0 when there
+    // is none), and what follows the end of the process.
+    DWORD ServerProcessId();
+    void ForgetKilledServer();
     // Local server only: takes hold of the running server process (starting one if none runs),
     // as SetUp does; after KillServerProcess the next process is checked at TearDown this way.
     void AttachLocalServer();

@@ -51,6 +51,10 @@ class ScriptedEnum : public IEnumString {
     int m_nNext = 0;
     int m_nAllocated = 0;
     HRESULT m_resetResult = S_OK;
+    // Larger counts are refused with m_refusal, as some servers do.
+    ULONG m_maxCelt = kBrowseBatch;
+    HRESULT m_refusal = E_INVALIDARG;
+    std::vector<ULONG> m_celts;
 
     STDMETHODIMP QueryInterface(REFIID, void** ppv) override {
         *ppv = nullptr;
@@ -59,9 +63,12 @@ class ScriptedEnum : public IEnumString {
     STDMETHODIMP_(ULONG) AddRef() override { return 1; }
     STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP Next(ULONG celt, LPOLESTR* rgelt, ULONG* pceltFetched) override {
+        m_celts.push_back(celt);
+        if (celt > m_maxCelt)
+            return m_refusal;
         const Answer& a = m_nNext < (int)m_script.size() ? m_script[m_nNext] : m_after;
         ++m_nNext;
-        EXPECT_EQ(kBrowseBatch, celt);
+        EXPECT_LE(celt, kBrowseBatch);
         for (size_t i = 0; i < a.strings.size() && i < celt; ++i) {
             rgelt[i] = nullptr;
             if (a.strings[i]) {
@@ -84,7 +91,7 @@ class ScriptedEnum : public IEnumString {
 };
 
 std::vector<const wchar_t*> Tens(const wchar_t* name) {
-    return std::vector<const wchar_t*>(kBrowseBatch, name);
+    return std::vector<const wchar_t*>(10, name);
 }
 
 std::vector<std::string> ReadAll(BrowseNameReader& reader) {
@@ -118,11 +125,28 @@ TEST(BrowseNameReaderTest, SuccessWithNothingFetchedEndsInsteadOfLoopingForEver)
 }
 
 TEST(BrowseNameReaderTest, CountBeyondTheBatchIsTakenAsTheBatch) {
-    ScriptedEnum e({{Tens(L"n"), 15, S_OK}}, kEndOfList);
+    ScriptedEnum e({{std::vector<const wchar_t*>(kBrowseBatch, L"n"), kBrowseBatch + 5, S_OK}}, kEndOfList);
     CountingMalloc malloc;
     BrowseNameReader reader(&e, &malloc);
-    EXPECT_EQ(10u, ReadAll(reader).size());
-    EXPECT_EQ(10, malloc.m_nFrees);
+    EXPECT_EQ(kBrowseBatch, ReadAll(reader).size());
+    EXPECT_EQ((int)kBrowseBatch, malloc.m_nFrees);
+}
+
+TEST(BrowseNameReaderTest, RefusedCountIsAskedAgainSmallerUnlessTheServerIsGone) {
+    ScriptedEnum e({{{L"a", L"b"}, 2, S_FALSE}}, kEndOfList);
+    e.m_maxCelt = 10;
+    ULONG batch = kBrowseBatch;
+    BrowseNameReader reader(&e, nullptr, kMaxNamesPerEnumerator, &batch);
+    EXPECT_EQ((std::vector<std::string>{"a", "b"}), ReadAll(reader));
+    EXPECT_EQ((std::vector<ULONG>{kBrowseBatch, kBrowseBatch / 10, 10}), e.m_celts);
+    EXPECT_EQ(10u, batch);  // the next reader of the fill starts there
+
+    ScriptedEnum gone({}, kEndOfList);
+    gone.m_maxCelt = 0;
+    gone.m_refusal = RPC_E_DISCONNECTED;
+    BrowseNameReader goneReader(&gone, nullptr);
+    EXPECT_TRUE(ReadAll(goneReader).empty());
+    EXPECT_EQ(1u, gone.m_celts.size());
 }
 
 TEST(BrowseNameReaderTest, FailingNextEndsAndItsOutputIsNotTrusted) {

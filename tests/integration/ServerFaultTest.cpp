@@ -5,8 +5,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -313,5 +316,131 @@ TEST_P(BrokenAddItemsTest, ArraysAreReadOnlyAsFarAsTheyReach) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, BrokenAddItemsTest, ::testing::Values("null", "short", "noerrors"));
+
+// Long operations against a server that answers like one on another machine: the progress window
+// appears, the main window keeps answering, and what ends the operation early (the user, a server
+// killed meanwhile) leaves what was done, marked, and a program that goes on.
+const char kRemotePlant[] = "call_delay_ms 2\norganization hierarchical\ngenerate Area 60 Tag 1000 VT_I4 RW fixed 1\n";
+const UINT kRemotePlantNodes = 3 + 60000 + 60 + 60000;
+const char kCancelledNote[] = "Adressraum unvollst\xe4ndig: Lesen abgebrochen";
+
+// Waits on a thread of its own for "Bitte warten", checks that the main window answers and drops
+// a "Trennen" sent meanwhile, reads the progress line, then acts (cancels, or ends the server).
+class ProgressWatcher {
+  public:
+    explicit ProgressWatcher(std::function<void(HWND)> act) : m_act(std::move(act)), m_thread([this] { Run(); }) {}
+    ~ProgressWatcher() { Join(); }
+    // Stops waiting for a window that never came.
+    void Join() {
+        m_bDone = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    std::atomic<bool> m_bDone{false};
+    std::atomic<bool> m_bSeen{false};
+    std::atomic<bool> m_bMainAnswered{false};
+    std::string m_line;
+
+  private:
+    void Run() {
+        for (DWORD start = GetTickCount(); !m_bDone && GetTickCount() - start < 60000; Sleep(20)) {
+            HWND dlg = FindWindowA(nullptr, "Bitte warten");
+            if (!dlg || !IsWindowVisible(dlg))
+                continue;
+            m_bSeen = true;
+            DWORD_PTR result = 0;
+            HWND main = GetWindow(dlg, GW_OWNER);
+            m_bMainAnswered = SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+            SendMessageTimeoutA(main, WM_COMMAND, ID_CONNECT_DISCONNECT, 0, SMTO_ABORTIFHUNG, 5000, &result);
+            char line[128] = {};
+            GetDlgItemTextA(dlg, IDC_PROGRESS_TEXT, line, sizeof(line));
+            m_line = line;
+            m_act(dlg);
+            return;
+        }
+    }
+    std::function<void(HWND)> m_act;
+    std::thread m_thread;
+};
+
+void ClickCancel(HWND dlg) {
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+class LongOperationTest : public KilledServerTest {
+  protected:
+    bool Traced(const char* start) {
+        for (const TraceRecord& record : m_capture.Records())
+            if (record.bytes.find(start) == 0)
+                return true;
+        return false;
+    }
+    std::string StatusLine() { return m_h->Frame()->GetMessageText(); }
+};
+
+TEST_F(LongOperationTest, CancelledFillAndAddItemsKeepWhatWasDone) {
+    ProgressWatcher fill(ClickCancel);
+    Start(kRemotePlant);
+    fill.Join();
+    EXPECT_TRUE(fill.m_bMainAnswered);
+    EXPECT_EQ(0u, fill.m_line.find("Lese Adressraum: ")) << fill.m_line;
+    ASSERT_NE(nullptr, g_pConnection);  // the "Trennen" sent during the fill was dropped
+    EXPECT_LT(3u, TreeNodes());
+    EXPECT_GT(kRemotePlantNodes, TreeNodes());
+    EXPECT_EQ(kCancelledNote, StatusLine());
+    EXPECT_TRUE(Traced("Browse tree cancelled by the user after "));
+    EXPECT_TRUE(IsWindowEnabled(m_h->Frame()->m_hWnd));
+    EXPECT_EQ(nullptr, FindWindowA(nullptr, "Bitte warten"));
+    // The position is the root again: the first branch can be entered from there.
+    IEnumString* leaves = nullptr;
+    bool bMoved = false;
+    g_pConnection->BrowseLeavesOf("Area1", &leaves, &bMoved);
+    EXPECT_TRUE(bMoved);
+    if (leaves)
+        leaves->Release();
+    g_pConnection->BrowseToRoot();
+
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ(0u, TreeNodes());
+    EXPECT_NE(kCancelledNote, StatusLine());
+    UseConfig("call_delay_ms 2\norganization hierarchical\ngenerate Area 1 Tag 3000 VT_I4 RW fixed 1\n");
+    Command(ID_CONNECT_SERVER1);
+    ASSERT_NE(nullptr, g_pConnection);
+    CBrowseView* view = m_h->Frame()->m_pBrowseView;
+    TreeView_SelectItem(view->m_hWnd, FindTreeNode(view->m_hWnd, {"Hierarchial Items", "Area1"}));
+    ProgressWatcher add(ClickCancel);
+    SendMessageA(view->m_hWnd, WM_COMMAND, ID_NODE_ADD_ITEMS, 0);
+    add.Join();
+    EXPECT_TRUE(add.m_bMainAnswered);
+    EXPECT_EQ(0u, add.m_line.find("F\xfcge Items hinzu: ")) << add.m_line;
+    EXPECT_LT(0, Rows());
+    EXPECT_GT(3000, Rows());
+    EXPECT_TRUE(Traced("AddItems of Node\"Area1\" cancelled by the user after "));
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ(nullptr, g_pConnection);
+}
+
+TEST_F(LongOperationTest, ServerKilledDuringTheFillLeavesAMarkedPartialTree) {
+    const DWORD pid = ServerProcessId();
+    ASSERT_NE(0u, pid);
+    ProgressWatcher watcher([pid](HWND) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        TerminateProcess(process, 3);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    });
+    Start(kRemotePlant);
+    watcher.Join();
+    ForgetKilledServer();
+    EXPECT_TRUE(watcher.m_bSeen);
+    EXPECT_LT(3u, TreeNodes());
+    EXPECT_GT(kRemotePlantNodes, TreeNodes());
+    EXPECT_EQ("Adressraum unvollst\xe4ndig: Server antwortet nicht mehr", StatusLine());
+    EXPECT_TRUE(m_h->Boxes().empty());
+    Command(ID_CONNECT_DISCONNECT);
+    EXPECT_EQ(nullptr, g_pConnection);
+    // A new server process, as the next test will need one; the fixture checks it at the end.
+    ASSERT_NO_FATAL_FAILURE(AttachLocalServer());
+}
 
 }  // namespace

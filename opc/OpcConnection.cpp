@@ -1,11 +1,13 @@
 #include "opc/OpcConnection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "framework/WinApp.h"
 #include "opc/Da3Browser.h"
 #include "opc/OpcStatusDialog.h"
 #include "opc/ServerText.h"
+#include "opc/TaskMemory.h"
 #include "trace/Trace.h"
 
 namespace {
@@ -268,13 +270,23 @@ HRESULT OpcConnection::AddItems(std::vector<std::string>& itemIds) {
 }
 
 HRESULT OpcConnection::RemoveItem(OPCHANDLE hServer) {
+    return RemoveItems({hServer});
+}
+
+HRESULT OpcConnection::RemoveItems(const std::vector<OPCHANDLE>& hServers) {
     if (!m_pItemMgt)
         return E_FAIL;
-    HRESULT* errors = nullptr;
-    HRESULT hr = CallServer([&] { return m_pItemMgt->RemoveItems(1, &hServer, &errors); });
-    if (errors)
-        m_link.GetMalloc()->Free(errors);
-    return hr;
+    HRESULT result = S_OK;
+    std::vector<OPCHANDLE> handles(hServers);
+    for (size_t first = 0; first < handles.size(); first += kRemoveItemsPerCall) {
+        const DWORD count = (DWORD)std::min(kRemoveItemsPerCall, handles.size() - first);
+        HRESULT* errors = nullptr;
+        const HRESULT hr = CallServer([&] { return m_pItemMgt->RemoveItems(count, &handles[first], &errors); });
+        FreeTaskMemory(m_link.GetMalloc(), errors);
+        if (FAILED(hr))
+            result = hr;
+    }
+    return result;
 }
 
 HRESULT OpcConnection::Close() {

@@ -36,6 +36,8 @@ class OpcConnection : public OpcDataCallback {
     // Duplicates of listed items are removed from itemIds and skipped.
     HRESULT AddItems(std::vector<std::string>& itemIds);
     HRESULT RemoveItem(OPCHANDLE hServer);
+    // Removes many items with one call per kRemoveItemsPerCall of them; the last failure.
+    HRESULT RemoveItems(const std::vector<OPCHANDLE>& hServers);
 
     HRESULT StartDataChange();
     void PauseDataChange();
@@ -157,6 +159,9 @@ class OpcConnection : public OpcDataCallback {
     HRESULT m_hrLost = S_OK;  // the result that told of the loss
 };
 
+// Items removed per RemoveItems call when many rows go at once (a disconnect, a multi-row delete):
+// one round trip for them instead of one each.
+constexpr size_t kRemoveItemsPerCall = 1000;
 // How often a connection asks its server for its status.
 constexpr UINT kStatusPollMs = 3000;
 // The quality every row shows once the server has gone: Bad, Not Connected.

@@ -160,7 +160,7 @@ const OpcItemRecord* CItemView::Record(int row) const {
     return reinterpret_cast<const OpcItemRecord*>(GetListCtrl().GetItemData(row));
 }
 
-void CItemView::RemoveRow(int row) {
+void CItemView::DropRow(int row, std::vector<OPCHANDLE>* pServerHandles) {
     CListCtrl list = GetListCtrl();
     std::unique_ptr<OpcItemRecord> record(reinterpret_cast<OpcItemRecord*>(list.GetItemData(row)));
     // Table and list change together, before the server call: a value or the loss marking
@@ -169,9 +169,14 @@ void CItemView::RemoveRow(int row) {
     m_listedIds.Remove(list.GetItemText(row, 0));
     list.DeleteItem(row);
     RowRemoved(&m_takenRows, row);
-    // The row goes even when the server cannot remove the item.
-    if (record && g_pConnection)
-        g_pConnection->RemoveItem(record->hServer);
+    if (record)
+        pServerHandles->push_back(record->hServer);
+}
+
+void CItemView::RemoveServerItems(const std::vector<OPCHANDLE>& serverHandles) {
+    // The rows go even when the server cannot remove the items.
+    if (!serverHandles.empty() && g_pConnection)
+        g_pConnection->RemoveItems(serverHandles);
 }
 
 void CItemView::RemoveAcceptedItems() {
@@ -204,31 +209,37 @@ void CItemView::RemoveRows(const std::vector<int>& rows) {
     if (rows.size() == 1) {
         if (rows[0] < 0 || rows[0] >= count)
             return;
-        RemoveRow(rows[0]);
+        std::vector<OPCHANDLE> gone;
+        DropRow(rows[0], &gone);
+        RemoveServerItems(gone);
         Trace("Delete the selected Item from KorvaneView");
         return;
     }
     if (rows.empty())
         return;
     Trace("Delete %d selected Items from KorvaneView", (int)rows.size());
-    CBulkChange bulk(m_hWnd);
-    // From the highest row down, so the lower indexes stay valid.
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-        if (*it >= 0 && *it < count)
-            RemoveRow(*it);
+    std::vector<OPCHANDLE> gone;
+    {
+        CBulkChange bulk(m_hWnd);
+        // From the highest row down, so the lower indexes stay valid.
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+            if (*it >= 0 && *it < count)
+                DropRow(*it, &gone);
+        }
     }
+    RemoveServerItems(gone);
 }
 
 int CItemView::DeleteAllItems() {
     CListCtrl list = GetListCtrl();
     CRedrawOff quiet(m_hWnd);
     int count = list.GetItemCount();
+    std::vector<OPCHANDLE> gone;
     for (int row = 0; row < count; ++row) {
         auto* record = reinterpret_cast<OpcItemRecord*>(list.GetItemData(row));
         if (!record)
             continue;
-        if (g_pConnection)
-            g_pConnection->RemoveItem(record->hServer);
+        gone.push_back(record->hServer);
         delete record;
         list.SetItemData(row, 0);
     }
@@ -238,6 +249,8 @@ int CItemView::DeleteAllItems() {
     m_listedIds.Clear();
     m_handles.Clear();
     m_shownQuality.clear();
+    // The server's items go after the rows, in as few calls as it takes.
+    RemoveServerItems(gone);
     return 0;
 }
 

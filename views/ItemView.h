@@ -59,8 +59,11 @@ class CItemView : public CListView, public OpcItemSink {
     DWORD GetControlStyle() const override { return LVS_REPORT | LVS_SHOWSELALWAYS; }
 
   private:
-    // Removes one row: the table, the server's group item (when connected) and the record.
-    void RemoveRow(int row);
+    // Takes one row out of the table and the list and frees its record; its server handle is
+    // added to pServerHandles for the call that removes the items from the group.
+    void DropRow(int row, std::vector<OPCHANDLE>* pServerHandles);
+    // Removes the items from the server's group (when connected).
+    void RemoveServerItems(const std::vector<OPCHANDLE>& serverHandles);
     // Removes the given rows (ascending) with the trace line for one or for several.
     void RemoveRows(const std::vector<int>& rows);
     // Command handlers.

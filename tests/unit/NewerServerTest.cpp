@@ -150,6 +150,8 @@ TEST(Da3BrowserTest, ContinuationPointsThatNeverEndAndCountsArraysCannotHoldAreC
     // More elements claimed than the array holds: nothing of it is read.
     server.count = 1000;
     EXPECT_TRUE(FAILED(browser.Branches(&names)));
+    server.count = 0x08000001;  // times the element size wraps to the one element held
+    EXPECT_TRUE(FAILED(browser.Branches(&names)));
 }
 
 }  // namespace

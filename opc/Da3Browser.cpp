@@ -23,7 +23,8 @@ bool Holds(const void* block, size_t count, size_t entrySize) {
     const bool ours = malloc->DidAlloc(const_cast<void*>(block)) == 1;
     const SIZE_T size = ours ? malloc->GetSize(const_cast<void*>(block)) : (SIZE_T)-1;
     malloc->Release();
-    return size == (SIZE_T)-1 || size >= count * entrySize;
+    // Divided, not multiplied: a count near 2^32 / entrySize would wrap the product to a small size.
+    return size == (SIZE_T)-1 || count <= size / entrySize;
 }
 
 // What the server's branch filter lists: anything that has (or may have) children, or is no item.
@@ -123,8 +124,7 @@ HRESULT CreateStringEnum(std::vector<std::wstring> names, IEnumString** ppEnum) 
     return *ppEnum ? S_OK : E_OUTOFMEMORY;
 }
 
-Da3Browser::Da3Browser(IOPCBrowse* pBrowse, CallServer call)
-    : m_pBrowse(pBrowse), m_callServer(std::move(call)) {
+Da3Browser::Da3Browser(IOPCBrowse* pBrowse, CallServer call) : m_pBrowse(pBrowse), m_callServer(std::move(call)) {
     m_pBrowse->AddRef();
 }
 

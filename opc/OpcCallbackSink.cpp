@@ -139,15 +139,11 @@ HRESULT OpcCallbackSink::OnDataChange(DWORD dwTransid,
         return S_OK;
     }
     for (DWORD i = 0; i < dwCount; ++i) {
-        if (pvValues[i].vt & VT_BYREF) {
-            header = {0, 0, hGroup, dwTransid, E_FAIL};
-            m_pTarget->OnData(&header, nullptr, nullptr);
-            return S_OK;
-        }
         items[i] = {phClientItems[i], 0, pwQualities[i], 0};
-        // Shallow copies: the values stay the server's and are only read during the call.
+        // Shallow copies: the values stay the server's and are only read during the call. A
+        // reference is never followed: that item arrives empty, the others still count.
         values[i] = pvValues[i];
-        if ((pErrors && FAILED(pErrors[i])) || !Readable(values[i]))
+        if ((pErrors && FAILED(pErrors[i])) || (values[i].vt & VT_BYREF) || !Readable(values[i]))
             values[i].vt = VT_EMPTY;
     }
     m_pTarget->OnData(&header, items.data(), values.data());

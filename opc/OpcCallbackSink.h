@@ -33,8 +33,8 @@ class OpcCallbackSink final : public IOPCDataCallback {
     // The arrays are the server's and only read during the call. Nothing is dispatched for a
     // count of 0 (a keep-alive), above kMaxCallbackItems, without the handle, value or quality
     // array, or when an array the task allocator measures is too short. A value with VT_BYREF
-    // makes the target see an empty notification, as a 1.0 stream with one does; a failed item
-    // code, or an array value without a one-dimensional array, makes the value one without text.
+    // (never followed), a failed item code, or an array value without a one-dimensional array
+    // makes the value one without text, as a scalar reference in a 1.0 stream does.
     HRESULT STDMETHODCALLTYPE OnDataChange(DWORD dwTransid,
                                            OPCHANDLE hGroup,
                                            HRESULT hrMasterquality,

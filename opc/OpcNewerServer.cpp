@@ -24,7 +24,8 @@ void OpcConnection::AddNotice(const char* text) {
 void OpcConnection::OpenDa3Browse() {
     IOPCBrowse* browse = nullptr;
     if (SUCCEEDED(m_link.GetServer()->QueryInterface(__uuidof(IOPCBrowse), (void**)&browse)) && browse) {
-        m_pBrowse3.reset(new Da3Browser(browse, [this](const std::function<HRESULT()>& call) { return CallServer(call); }));
+        m_pBrowse3.reset(
+            new Da3Browser(browse, [this](const std::function<HRESULT()>& call) { return CallServer(call); }));
         browse->Release();
         Trace("Browse the Server through IOPCBrowse");
         return;
@@ -57,7 +58,8 @@ void OpcConnection::OpenDataCallbacks() {
 
 HRESULT OpcConnection::StartCallbacks() {
     // On failure nothing is left behind: no sink, cookie 0.
-    const HRESULT hr = Checked(OpcCallbackSink::Start(m_pDataPoint, this, &m_pCallbackSink, &m_adviseCookie));
+    const HRESULT hr =
+        CallServer([&] { return OpcCallbackSink::Start(m_pDataPoint, this, &m_pCallbackSink, &m_adviseCookie); });
     if (SUCCEEDED(hr) || m_bServerLost)
         return hr;
     // A point that takes no sink: items are added all the same, without values.

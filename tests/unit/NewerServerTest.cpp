@@ -114,12 +114,13 @@ TEST(CallbackSinkTest, ValuesTakeTheStreamsWayAndHostileArraysAreBounded) {
     cb->OnDataChange(0, 1, S_OK, S_OK, 3, handles, nullptr, qualities, times, errors);
     cb->OnDataChange(0, 1, S_OK, S_OK, kMaxCallbackItems + 1, handles, values, qualities, times, errors);
     EXPECT_EQ(1u, target.notifications.size());
-    // A reference empties the notification, as in a 1.0 stream.
+    // A reference leaves its own item without text, as in a 1.0 stream; the others still count.
     values[0].vt = VT_BYREF | VT_I4;
     values[0].plVal = nullptr;
     cb->OnDataChange(0, 1, S_OK, S_OK, 3, handles, values, qualities, times, errors);
     ASSERT_EQ(2u, target.notifications.size());
-    EXPECT_EQ(0u, target.notifications[1].header.dwItemCount);
+    ASSERT_EQ(3u, target.notifications[1].header.dwItemCount);
+    EXPECT_TRUE(target.notifications[1].texts[0].bSkipped);
     EXPECT_EQ(S_OK, cb->OnReadComplete(0, 1, S_OK, S_OK, 3, handles, values, qualities, times, errors));
     EXPECT_EQ(2u, target.notifications.size());
     sink->Unadvise();
@@ -146,6 +147,8 @@ TEST(Da3BrowserTest, ContinuationPointsThatNeverEndAndCountsArraysCannotHoldAreC
     names->Release();
     // More elements claimed than the array holds: nothing of it is read.
     server.count = 1000;
+    EXPECT_TRUE(FAILED(browser.Branches(&names)));
+    server.count = 0x08000001;  // times the element size wraps to the one element held
     EXPECT_TRUE(FAILED(browser.Branches(&names)));
 }
 

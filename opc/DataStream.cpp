@@ -52,7 +52,16 @@ bool DataStream::Parse(const BYTE* pBlock, size_t blockSize, size_t itemHeaderSi
     }
     // Which bitness wrote the images: see the header.
     const Fit own = Walk(kNativeStreamLayout, nullptr);
-    const Fit other = Walk(kForeignStreamLayout, nullptr);
+    Fit other = Walk(kForeignStreamLayout, nullptr);
+    // Smaller images read almost any bytes: a stream of our own layout that is cut or broken, read
+    // with them, leaves a gap of at least the size difference after each value. Only a reading
+    // without such gaps tells of a writer with the smaller layout.
+    constexpr size_t kImageDelta = kNativeStreamLayout.imageBytes > kForeignStreamLayout.imageBytes
+                                       ? kNativeStreamLayout.imageBytes - kForeignStreamLayout.imageBytes
+                                       : 0;
+    if (kImageDelta > 0 && (!other.Usable() || other.maxGap >= kImageDelta)) {
+        other.bRead = false;
+    }
     const StreamLayout* pLayout = &kNativeStreamLayout;
     bool bUndecided = false;
     if (own.Usable() && other.Usable()) {
@@ -107,12 +116,15 @@ DataStream::Fit DataStream::Walk(const StreamLayout& layout, VARIANT* pValues) c
         // Only a value that lies after the previous one tells how far that one may reach.
         if (i > 0 && start > previousStart) {
             fit.bOverlap = fit.bOverlap || start < previousEnd;
-            fit.unread += start > previousEnd ? start - previousEnd : 0;
+            const size_t gap = start > previousEnd ? start - previousEnd : 0;
+            fit.unread += gap;
+            fit.maxGap = std::max(fit.maxGap, gap);
         }
         previousStart = start;
         previousEnd = next = start + static_cast<size_t>(used);
     }
     fit.unread += m_end - previousEnd;
+    fit.maxGap = std::max(fit.maxGap, m_end - previousEnd);
     return fit;
 }
 

@@ -53,6 +53,7 @@ class DataStream {
         bool bRead = true;      // every value could be read
         bool bOverlap = false;  // a value reaches past the start of the value after it
         size_t unread = 0;      // bytes between the values and after the last one
+        size_t maxGap = 0;      // the largest of those gaps
         bool Usable() const { return bRead && !bOverlap; }
     };
 

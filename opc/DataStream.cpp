@@ -59,7 +59,7 @@ bool DataStream::Parse(const BYTE* pBlock, size_t blockSize, size_t itemHeaderSi
     constexpr size_t kImageDelta = kNativeStreamLayout.imageBytes > kForeignStreamLayout.imageBytes
                                        ? kNativeStreamLayout.imageBytes - kForeignStreamLayout.imageBytes
                                        : 0;
-    if (kImageDelta > 0 && (!other.Usable() || other.maxGap >= kImageDelta)) {
+    if (kImageDelta > 0 && other.maxGap >= kImageDelta) {
         other.bRead = false;
     }
     const StreamLayout* pLayout = &kNativeStreamLayout;

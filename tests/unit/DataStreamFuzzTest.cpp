@@ -72,11 +72,19 @@ const char* OutcomeName(Outcome outcome) {
 class StreamModel {
   public:
     // A stream passes when its values can all be read with the images of either bitness.
+    // The other bitness's smaller images count only where no value leaves a gap of the size
+    // difference behind it (a cut stream of the larger images would).
     static Outcome Predict(const std::vector<BYTE>& bytes, size_t blockSize) {
         const Outcome own = Predict(bytes, blockSize, kOwnStreamImages);
-        return own == Outcome::kEmptied ? Predict(bytes, blockSize, kOtherStreamImages) : own;
+        const size_t delta = kOwnStreamImages.image > kOtherStreamImages.image
+                                 ? kOwnStreamImages.image - kOtherStreamImages.image
+                                 : SIZE_MAX;
+        return own == Outcome::kEmptied ? Predict(bytes, blockSize, kOtherStreamImages, delta) : own;
     }
-    static Outcome Predict(const std::vector<BYTE>& bytes, size_t blockSize, const StreamImages& images) {
+    static Outcome Predict(const std::vector<BYTE>& bytes,
+                           size_t blockSize,
+                           const StreamImages& images,
+                           size_t maxGap = SIZE_MAX) {
         if (blockSize < kGroupHeader) {
             return Outcome::kNoCall;
         }
@@ -93,15 +101,20 @@ class StreamModel {
         // A value lies at its offset when that points into the value area, else right after the
         // value read before it.
         size_t next = valuesStart;
+        size_t previousStart = 0;
         for (unsigned long long i = 0; i < count; ++i) {
             const DWORD offset = model.U32(kGroupHeader + static_cast<size_t>(i) * kItemHeader + 4);
             model.m_pos = offset >= valuesStart && offset < model.m_end ? offset : next;
+            if (i > 0 && model.m_pos > previousStart && model.m_pos >= next && model.m_pos - next >= maxGap) {
+                return Outcome::kEmptied;
+            }
+            previousStart = model.m_pos;
             if (!model.Value(0)) {
                 return Outcome::kEmptied;
             }
             next = model.m_pos;
         }
-        return Outcome::kAsIs;
+        return count > 0 && model.m_end - next >= maxGap ? Outcome::kEmptied : Outcome::kAsIs;
     }
 
   private:

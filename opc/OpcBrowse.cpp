@@ -32,8 +32,9 @@ HRESULT OpcConnection::BrowseFlat(IEnumString** ppEnum) {
             ShowBrowseBox(kNotSupportedText);
         return kNoBrowseInterface;
     }
-    HRESULT hr = m_pBrowse ? CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_FLAT, kNoFilter, VT_EMPTY, 0, ppEnum); })
-                           : m_pBrowse3->Flat(ppEnum);
+    HRESULT hr = m_pBrowse
+                     ? CallServer([&] { return m_pBrowse->BrowseOPCItemIDs(OPC_FLAT, kNoFilter, VT_EMPTY, 0, ppEnum); })
+                     : m_pBrowse3->Flat(ppEnum);
     if (FAILED(hr)) {
         // A pointer written by a failing call is not a reference we own.
         *ppEnum = nullptr;

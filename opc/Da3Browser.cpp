@@ -4,6 +4,7 @@
 #include <new>
 
 #include "opc/BrowseText.h"
+#include "opc/TaskMemory.h"
 
 namespace {
 // No filter, no properties: every element of the requested kind, names and item IDs only.
@@ -12,19 +13,6 @@ wchar_t kNoFilter[] = L"";
 // A server string, read no further than kMaxNameChars; null gives "".
 std::wstring Text(const wchar_t* text) {
     return text ? std::wstring(text, wcsnlen(text, kMaxNameChars)) : std::wstring();
-}
-
-// Whether a block the task allocator handed out holds count entries (another block cannot be
-// measured and is taken as it is).
-bool Holds(const void* block, size_t count, size_t entrySize) {
-    IMalloc* malloc = nullptr;
-    if (FAILED(CoGetMalloc(1, &malloc)))
-        return true;
-    const bool ours = malloc->DidAlloc(const_cast<void*>(block)) == 1;
-    const SIZE_T size = ours ? malloc->GetSize(const_cast<void*>(block)) : (SIZE_T)-1;
-    malloc->Release();
-    // Divided, not multiplied: a count near 2^32 / entrySize would wrap the product to a small size.
-    return size == (SIZE_T)-1 || count <= size / entrySize;
 }
 
 // What the server's branch filter lists: anything that has (or may have) children, or is no item.
@@ -37,7 +25,8 @@ void FreeElement(OPCBROWSEELEMENT& element) {
     CoTaskMemFree(element.szName);
     CoTaskMemFree(element.szItemID);
     OPCITEMPROPERTIES& props = element.ItemProperties;
-    if (props.pItemProperties && Holds(props.pItemProperties, props.dwNumProperties, sizeof(OPCITEMPROPERTY))) {
+    if (props.pItemProperties &&
+        TaskBlockHolds(nullptr, props.pItemProperties, props.dwNumProperties, sizeof(OPCITEMPROPERTY))) {
         for (DWORD i = 0; i < props.dwNumProperties; ++i) {
             CoTaskMemFree(props.pItemProperties[i].szItemID);
             CoTaskMemFree(props.pItemProperties[i].szDescription);
@@ -167,7 +156,7 @@ HRESULT Da3Browser::Call(const std::wstring& itemId,
         // What a failing call wrote is not ours to trust or free.
         return hr;
     }
-    if (count && (!elements || !Holds(elements, count, sizeof(OPCBROWSEELEMENT)))) {
+    if (count && (!elements || !TaskBlockHolds(nullptr, elements, count, sizeof(OPCBROWSEELEMENT)))) {
         CoTaskMemFree(elements);  // a count the array does not hold: nothing in it is read
         *pPoint = std::wstring();
         return E_FAIL;

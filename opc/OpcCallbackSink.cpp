@@ -3,19 +3,9 @@
 #include <new>
 #include <vector>
 
-namespace {
-// Whether an array the task allocator handed out holds count entries; memory of another origin
-// (the server's stack or heap, in process) cannot be measured and is taken as it is.
-bool Holds(const void* block, DWORD count, size_t entrySize) {
-    IMalloc* malloc = nullptr;
-    if (!block || FAILED(CoGetMalloc(1, &malloc)))
-        return block != nullptr;
-    const bool ours = malloc->DidAlloc(const_cast<void*>(block)) == 1;
-    const SIZE_T size = ours ? malloc->GetSize(const_cast<void*>(block)) : (SIZE_T)-1;
-    malloc->Release();
-    return size == (SIZE_T)-1 || size >= count * entrySize;
-}
+#include "opc/TaskMemory.h"
 
+namespace {
 // A value the texts can read: arrays need a one-dimensional descriptor.
 bool Readable(const VARIANT& value) {
     if (!(value.vt & VT_ARRAY))
@@ -124,8 +114,10 @@ HRESULT OpcCallbackSink::OnDataChange(DWORD dwTransid,
                                       HRESULT* pErrors) {
     if (!m_pTarget || dwCount == 0 || dwCount > kMaxCallbackItems)
         return S_OK;
-    if (!Holds(phClientItems, dwCount, sizeof(OPCHANDLE)) || !Holds(pvValues, dwCount, sizeof(VARIANT)) ||
-        !Holds(pwQualities, dwCount, sizeof(WORD)) || (pErrors && !Holds(pErrors, dwCount, sizeof(HRESULT))))
+    if (!TaskBlockHolds(nullptr, phClientItems, dwCount, sizeof(OPCHANDLE)) ||
+        !TaskBlockHolds(nullptr, pvValues, dwCount, sizeof(VARIANT)) ||
+        !TaskBlockHolds(nullptr, pwQualities, dwCount, sizeof(WORD)) ||
+        (pErrors && !TaskBlockHolds(nullptr, pErrors, dwCount, sizeof(HRESULT))))
         return S_OK;
     OPCGROUPHEADER header = {0, dwCount, hGroup, dwTransid, hrMasterquality};
     std::vector<OPCITEMHEADER2> items;

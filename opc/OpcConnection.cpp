@@ -150,13 +150,6 @@ void OpcConnection::FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE c
 }
 
 namespace {
-// Whether a block the server allocated holds count entries. A block from another allocator
-// cannot be measured (GetSize answers -1) and is taken as it is.
-bool HoldsEntries(IMalloc* malloc, void* block, size_t count, size_t entrySize) {
-    const SIZE_T size = malloc ? malloc->GetSize(block) : (SIZE_T)-1;
-    return size == (SIZE_T)-1 || size >= count * entrySize;
-}
-
 // Frees an AddItems answer: the blobs of the first `blobs` results, then both arrays.
 void FreeAnswer(IMalloc* malloc, OPCITEMRESULT* results, HRESULT* errors, size_t blobs) {
     for (size_t i = 0; results && i < blobs; ++i) {
@@ -174,8 +167,8 @@ void FreeAnswer(IMalloc* malloc, OPCITEMRESULT* results, HRESULT* errors, size_t
 // reading into it; *pBroken then tells whether the call claimed success all the same, in which
 // case the server may hold the items.
 bool ReadableAnswer(IMalloc* malloc, HRESULT hr, OPCITEMRESULT* results, HRESULT* errors, size_t count, bool* pBroken) {
-    const bool readable = results && HoldsEntries(malloc, results, count, sizeof(OPCITEMRESULT)) &&
-                          (!errors || HoldsEntries(malloc, errors, count, sizeof(HRESULT)));
+    const bool readable = results && TaskBlockHolds(malloc, results, count, sizeof(OPCITEMRESULT)) &&
+                          (!errors || TaskBlockHolds(malloc, errors, count, sizeof(HRESULT)));
     *pBroken = !readable && SUCCEEDED(hr);
     if (!readable)
         FreeAnswer(malloc, results, errors, 0);

@@ -132,6 +132,8 @@ class OpcConnection : public OpcDataCallback {
     void OpenDataCallbacks();
     HRESULT StartCallbacks();
     void AddNotice(const char* text);
+    // Neither data mechanism works: values stay "?", and the trace and status line say so.
+    void SendsNoValues();
     // The item definition for one ID; the BSTR in it is the caller's to free.
     void FillItemDef(OPCITEMDEF* def, const char* itemId, OPCHANDLE clientHandle, BSTR accessPath);
 

@@ -51,9 +51,7 @@ void OpcConnection::OpenDataCallbacks() {
         Trace("Data changes through IOPCDataCallback");
         return;
     }
-    m_bNoValues = true;
-    Trace("Server sends no Data changes");
-    AddNotice(kNoValuesNotice);
+    SendsNoValues();
 }
 
 HRESULT OpcConnection::StartCallbacks() {
@@ -63,8 +61,12 @@ HRESULT OpcConnection::StartCallbacks() {
     if (SUCCEEDED(hr) || m_bServerLost)
         return hr;
     // A point that takes no sink: items are added all the same, without values.
+    SendsNoValues();
+    return S_OK;
+}
+
+void OpcConnection::SendsNoValues() {
     m_bNoValues = true;
     Trace("Server sends no Data changes");
     AddNotice(kNoValuesNotice);
-    return S_OK;
 }

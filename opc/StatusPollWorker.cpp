@@ -124,7 +124,6 @@ bool StatusPollWorker::Start(IOPCServer* server, UINT intervalMs, GoneHandler on
     CloseHandle(thread);
     Handlers()[shared->id] = std::move(onGone);
     m_shared = std::move(shared);
-    m_id = m_shared->id;
     return true;
 }
 
@@ -132,9 +131,8 @@ void StatusPollWorker::Stop() {
     if (!m_shared)
         return;
     SetEvent(m_shared->stop);
-    Handlers().erase(m_id);
+    Handlers().erase(m_shared->id);
     m_shared.reset();
-    m_id = 0;
 }
 
 bool IsProxy(IUnknown* object) {

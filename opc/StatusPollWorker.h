@@ -32,7 +32,6 @@ class StatusPollWorker {
 
   private:
     std::shared_ptr<Shared> m_shared;
-    UINT_PTR m_id = 0;
 };
 
 // Whether the pointer leads through a proxy to an object of another apartment, process or

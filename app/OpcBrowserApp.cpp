@@ -20,13 +20,10 @@ BOOL COpcBrowserApp::InitInstance() {
         m_bStartFailed = true;
         return TRUE;
     }
-    frame->ShowWindow(SW_SHOW);
-    // The views add their columns and first row while the frame draws nothing: the window then
-    // paints once, complete, instead of again after every column.
-    frame->SendMessage(WM_SETREDRAW, FALSE);
+    // The views add their columns and first row before the window is shown: it then appears
+    // laid out and complete, and paints once.
     frame->InitialUpdateFrame();
-    frame->SendMessage(WM_SETREDRAW, TRUE);
-    RedrawWindow(frame->m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    frame->ShowWindow(SW_SHOW);
     UpdateWindow(frame->m_hWnd);
     return TRUE;
 }

@@ -99,6 +99,7 @@ void CFrameWnd::RecalcLayout() {
     if (rebar) {
         // A band is shown exactly while its bar window is visible.
         int bands = (int)::SendMessageA(rebar, RB_GETBANDCOUNT, 0, 0);
+        bool any = false;
         for (int i = 0; i < bands; ++i) {
             REBARBANDINFOA band = {};
             band.cbSize = sizeof(band);
@@ -106,37 +107,43 @@ void CFrameWnd::RecalcLayout() {
             ::SendMessageA(rebar, RB_GETBANDINFOA, i, (LPARAM)&band);
             bool visible = band.hwndChild && (GetWindowLongA(band.hwndChild, GWL_STYLE) & WS_VISIBLE);
             bool shown = !(band.fStyle & RBBS_HIDDEN);
-            if (visible != shown)
+            if (visible != shown) {
                 ::SendMessageA(rebar, RB_SHOWBAND, i, visible);
+                m_nRebarWidth = -1;
+            }
+            any = any || visible;
         }
-        bool any = false;
-        for (int i = 0; i < bands; ++i) {
-            REBARBANDINFOA band = {};
-            band.cbSize = sizeof(band);
-            band.fMask = RBBIM_STYLE;
-            ::SendMessageA(rebar, RB_GETBANDINFOA, i, (LPARAM)&band);
-            any = any || !(band.fStyle & RBBS_HIDDEN);
-        }
-        ::ShowWindow(rebar, any ? SW_SHOWNA : SW_HIDE);
+        if (any != ((GetWindowLongA(rebar, GWL_STYLE) & WS_VISIBLE) != 0))
+            ::ShowWindow(rebar, any ? SW_SHOWNA : SW_HIDE);
         if (any) {
-            ::SendMessageA(rebar, WM_SIZE, 0, 0);
+            if (m_nRebarWidth != rc.right) {
+                ::SendMessageA(rebar, WM_SIZE, 0, 0);
+                m_nRebarWidth = rc.right;
+            }
             RECT rr;
             GetWindowRect(rebar, &rr);
             int h = rr.bottom - rr.top;
-            ::MoveWindow(rebar, 0, rc.top, rc.right, h, TRUE);
+            PlaceChild(rebar, 0, rc.top, rc.right, h);
             rc.top += h;
         }
     }
     HWND status = GetDlgItem(AFX_IDW_STATUS_BAR);
-    if (status && ::IsWindowVisible(status)) {
-        ::SendMessageA(status, WM_SIZE, 0, 0);
+    // The bar's own style: before the frame is first shown no child counts as visible, and a
+    // layout that left the bar out would be redone, every pane moved, at the first show.
+    if (status && (GetWindowLongA(status, GWL_STYLE) & WS_VISIBLE)) {
+        if (m_statusSized.cx != rc.right || m_statusSized.cy != rc.bottom) {
+            ::SendMessageA(status, WM_SIZE, 0, 0);
+            m_statusSized = {rc.right, rc.bottom};
+        }
         RECT sr;
         GetWindowRect(status, &sr);
         rc.bottom -= sr.bottom - sr.top;
+    } else {
+        m_statusSized = {-1, -1};
     }
     HWND pane = GetDlgItem(AFX_IDW_PANE_FIRST);
     if (pane)
-        ::MoveWindow(pane, rc.left, rc.top, rc.right - rc.left, rc.bottom > rc.top ? rc.bottom - rc.top : 0, TRUE);
+        PlaceChild(pane, rc.left, rc.top, rc.right - rc.left, rc.bottom > rc.top ? rc.bottom - rc.top : 0);
 }
 
 namespace {

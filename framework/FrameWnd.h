@@ -48,6 +48,10 @@ class CFrameWnd : public CWnd {
 
     HACCEL m_hAccel = nullptr;
     UINT m_nIdleMessage = 0;
+    // What the rebar and the status bar were last laid out for (client width, client size): a
+    // layout that keeps it, as at the first show, spares them a relayout and a repaint.
+    int m_nRebarWidth = -1;
+    SIZE m_statusSized = {-1, -1};
 
   private:
     CWnd* FindBar(UINT id) const;

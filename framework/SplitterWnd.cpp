@@ -85,7 +85,7 @@ void CSplitterWnd::RecalcLayout() {
         int x = 0;
         for (int c = 0; c < (int)m_cols.size(); ++c) {
             if (HWND pane = GetDlgItem(IdFromRowCol(r, c)))
-                ::MoveWindow(pane, x, y, m_cols[c].current, m_rows[r].current, TRUE);
+                PlaceChild(pane, x, y, m_cols[c].current, m_rows[r].current);
             x += m_cols[c].current + kBarSize;
         }
         y += m_rows[r].current + kBarSize;

@@ -135,6 +135,16 @@ std::string WindowText(HWND h) {
     return s;
 }
 
+void PlaceChild(HWND child, int x, int y, int width, int height) {
+    RECT rc;
+    if (::GetWindowRect(child, &rc)) {
+        MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rc), 2);
+        if (rc.left == x && rc.top == y && rc.right - rc.left == width && rc.bottom - rc.top == height)
+            return;
+    }
+    ::MoveWindow(child, x, y, width, height, TRUE);
+}
+
 LRESULT CWnd::Default(UINT msg, WPARAM wp, LPARAM lp) {
     if (m_bDialog) {
         m_bDefaultReached = true;

@@ -123,3 +123,6 @@ class CWnd : public CCmdTarget {
 
 // The whole text of any window or control.
 std::string WindowText(HWND h);
+// Moves a child window unless it already has that place and size: a move that changes nothing
+// still costs a round trip to the window server and a pair of position messages.
+void PlaceChild(HWND child, int x, int y, int width, int height);

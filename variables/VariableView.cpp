@@ -35,6 +35,7 @@ void CVariableView::OnInitialUpdate() {
                               {"L\xe4nge", LVSCW_AUTOSIZE_USEHEADER},
                               {"U", LVSCW_AUTOSIZE_USEHEADER}};
     CListCtrl list = GetListCtrl();
+    CRedrawOff quiet(m_hWnd);
     for (int i = 0; i < (int)ARRAYSIZE(columns); ++i) {
         list.InsertColumn(i, columns[i].header, LVCFMT_LEFT, 0);
         ListView_SetColumnWidth(m_hWnd, i, columns[i].width);

@@ -62,6 +62,7 @@ void CItemView::OnInitialUpdate() {
                               {"Value", w / 6},
                               {"Quality", LVSCW_AUTOSIZE_USEHEADER}};
     CListCtrl list = GetListCtrl();
+    CRedrawOff quiet(m_hWnd);
     for (int i = 0; i < (int)ARRAYSIZE(columns); ++i) {
         list.InsertColumn(i, columns[i].header, LVCFMT_LEFT, -1);
         ListView_SetColumnWidth(m_hWnd, i, (short)columns[i].width);

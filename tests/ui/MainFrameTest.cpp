@@ -275,6 +275,17 @@ TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
     EXPECT_EQ(client.bottom / 2, f->m_wndRightSplitter.GetRowHeight(0));
     ASSERT_NE(nullptr, g_pItemView);
     EXPECT_EQ((CView*)g_pItemView, f->GetActiveView());
+
+    // Laid out while hidden, as before the first show, the panes still fit between the bars.
+    ShowWindow(f->m_hWnd, SW_HIDE);
+    f->RecalcLayout();
+    RECT panes, rebar, status;
+    GetWindowRect(f->m_wndSplitter.m_hWnd, &panes);
+    GetWindowRect(f->m_wndReBar.m_hWnd, &rebar);
+    GetWindowRect(f->m_wndStatusBar.m_hWnd, &status);
+    EXPECT_EQ(rebar.bottom, panes.top);
+    EXPECT_EQ(status.top, panes.bottom);
+    ShowWindow(f->m_hWnd, SW_SHOW);
 }
 
 TEST_F(MainFrameWindowTest, MenuPromptsShowInTheStatusBar) {

@@ -276,16 +276,29 @@ TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
     ASSERT_NE(nullptr, g_pItemView);
     EXPECT_EQ((CView*)g_pItemView, f->GetActiveView());
 
-    // Laid out while hidden, as before the first show, the panes still fit between the bars.
+    // The panes fit between the bars, which span the client area, also in a layout of the hidden
+    // frame (as before the first show) and after both bars were hidden through a resize.
+    auto fitsBetweenBars = [f] {
+        RECT client, panes, rebar, status;
+        GetClientRect(f->m_hWnd, &client);
+        MapWindowPoints(f->m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        GetWindowRect(f->m_wndSplitter.m_hWnd, &panes);
+        GetWindowRect(f->m_wndReBar.m_hWnd, &rebar);
+        GetWindowRect(f->m_wndStatusBar.m_hWnd, &status);
+        return rebar.bottom == panes.top && status.top == panes.bottom && status.bottom == client.bottom &&
+               rebar.right == client.right && status.right == client.right;
+    };
     ShowWindow(f->m_hWnd, SW_HIDE);
     f->RecalcLayout();
-    RECT panes, rebar, status;
-    GetWindowRect(f->m_wndSplitter.m_hWnd, &panes);
-    GetWindowRect(f->m_wndReBar.m_hWnd, &rebar);
-    GetWindowRect(f->m_wndStatusBar.m_hWnd, &status);
-    EXPECT_EQ(rebar.bottom, panes.top);
-    EXPECT_EQ(status.top, panes.bottom);
+    EXPECT_TRUE(fitsBetweenBars());
     ShowWindow(f->m_hWnd, SW_SHOW);
+    const UINT bars[] = {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR};
+    for (UINT bar : bars)
+        SendMessageA(f->m_hWnd, WM_COMMAND, bar, 0);
+    SetWindowPos(f->m_hWnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
+    for (UINT bar : bars)
+        SendMessageA(f->m_hWnd, WM_COMMAND, bar, 0);
+    EXPECT_TRUE(fitsBetweenBars());
 }
 
 TEST_F(MainFrameWindowTest, MenuPromptsShowInTheStatusBar) {

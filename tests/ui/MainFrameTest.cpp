@@ -276,8 +276,8 @@ TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
     ASSERT_NE(nullptr, g_pItemView);
     EXPECT_EQ((CView*)g_pItemView, f->GetActiveView());
 
-    // The panes fit between the bars, which span the client area, also in a layout of the hidden
-    // frame (as before the first show) and after both bars were hidden through a resize.
+    // Panes between the bars also when laid out hidden (before the first show) and after a resize with both bars
+    // hidden.
     auto fitsBetweenBars = [f] {
         RECT client, panes, rebar, status;
         GetClientRect(f->m_hWnd, &client);
@@ -292,11 +292,10 @@ TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
     f->RecalcLayout();
     EXPECT_TRUE(fitsBetweenBars());
     ShowWindow(f->m_hWnd, SW_SHOW);
-    const UINT bars[] = {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR};
-    for (UINT bar : bars)
+    for (UINT bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR})
         SendMessageA(f->m_hWnd, WM_COMMAND, bar, 0);
     SetWindowPos(f->m_hWnd, nullptr, 0, 0, 700, 500, SWP_NOMOVE | SWP_NOZORDER);
-    for (UINT bar : bars)
+    for (UINT bar : {ID_VIEW_STATUS_BAR, ID_VIEW_TOOLBAR})
         SendMessageA(f->m_hWnd, WM_COMMAND, bar, 0);
     EXPECT_TRUE(fitsBetweenBars());
 }

@@ -276,17 +276,16 @@ TEST_F(MainFrameWindowTest, BarsAndPanesAreLaidOut) {
     ASSERT_NE(nullptr, g_pItemView);
     EXPECT_EQ((CView*)g_pItemView, f->GetActiveView());
 
-    // Panes between the bars also when laid out hidden (before the first show) and after a resize with both bars
-    // hidden.
+    // Panes between bars spanning the client: also laid out hidden (before the first show) and after a resize.
     auto fitsBetweenBars = [f] {
-        RECT client, panes, rebar, status;
-        GetClientRect(f->m_hWnd, &client);
-        MapWindowPoints(f->m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        RECT area, panes, rebar, status;
+        GetClientRect(f->m_hWnd, &area);
+        MapWindowPoints(f->m_hWnd, nullptr, reinterpret_cast<POINT*>(&area), 2);
         GetWindowRect(f->m_wndSplitter.m_hWnd, &panes);
         GetWindowRect(f->m_wndReBar.m_hWnd, &rebar);
         GetWindowRect(f->m_wndStatusBar.m_hWnd, &status);
-        return rebar.bottom == panes.top && status.top == panes.bottom && status.bottom == client.bottom &&
-               rebar.right == client.right && status.right == client.right;
+        return rebar.bottom == panes.top && status.top == panes.bottom && status.bottom == area.bottom &&
+               rebar.right == area.right && status.right == area.right;
     };
     ShowWindow(f->m_hWnd, SW_HIDE);
     f->RecalcLayout();

@@ -87,6 +87,11 @@ SimAdviseConnection* SimAdviseSinks::Find(DWORD dwConnection) {
     return nullptr;
 }
 
+SimAdviseConnection* SimAdviseSinks::FindData(DWORD dwConnection) {
+    SimAdviseConnection* connection = Find(dwConnection);
+    return connection && connection->cfFormat != WriteCompleteFormat() ? connection : nullptr;
+}
+
 SimAdviseConnection* SimAdviseSinks::FindFormat(CLIPFORMAT cfFormat) {
     for (SimAdviseConnection& connection : m_connections) {
         if (connection.cfFormat == cfFormat) {

@@ -32,6 +32,8 @@ class SimAdviseSinks {
     HRESULT Remove(DWORD dwConnection);  // OLE_E_NOCONNECTION when unknown
     void ReleaseAll();
     SimAdviseConnection* Find(DWORD dwConnection);
+    // The connection if it carries data changes (either data format), else NULL.
+    SimAdviseConnection* FindData(DWORD dwConnection);
     SimAdviseConnection* FindFormat(CLIPFORMAT cfFormat);
     bool HasDataConnection() const;
     std::vector<DWORD> Connections() const;

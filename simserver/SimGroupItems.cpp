@@ -347,8 +347,7 @@ STDMETHODIMP SimGroup::Read(DWORD dwConnection,
     if (FAILED(hr)) {
         return hr;
     }
-    SimAdviseConnection* connection = m_sinks.Find(dwConnection);
-    if (!connection || connection->cfFormat == SimAdviseSinks::WriteCompleteFormat()) {
+    if (!m_sinks.FindData(dwConnection)) {
         return CONNECT_E_NOCONNECTION;
     }
     if (dwSource != OPC_DS_CACHE && dwSource != OPC_DS_DEVICE) {
@@ -395,8 +394,7 @@ STDMETHODIMP SimGroup::Refresh(DWORD dwConnection, OPCDATASOURCE /*dwSource*/, D
     if (FAILED(hr)) {
         return hr;
     }
-    SimAdviseConnection* connection = m_sinks.Find(dwConnection);
-    if (!connection || connection->cfFormat == SimAdviseSinks::WriteCompleteFormat()) {
+    if (!m_sinks.FindData(dwConnection)) {
         return CONNECT_E_NOCONNECTION;
     }
     std::vector<SimGroupItem*> items = m_items.Items();

@@ -77,8 +77,8 @@ void SimGroup::SendDue(bool bTicked) {
         due.emplace_back(dwConnection, std::move(handles));
     };
     for (DWORD dwConnection : m_sinks.Connections()) {
-        SimAdviseConnection* connection = m_sinks.Find(dwConnection);
-        if (!connection || connection->cfFormat == SimAdviseSinks::WriteCompleteFormat()) {
+        SimAdviseConnection* connection = m_sinks.FindData(dwConnection);
+        if (!connection) {
             continue;
         }
         addDue(dwConnection, connection->bNeedsFull);
